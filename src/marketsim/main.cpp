@@ -1,0 +1,123 @@
+// koravel-market: the simulated market as a program of its own.
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+#include "marketsim/market_server.h"
+#include "platform/base/text.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int) {
+    g_stop = 1;
+}
+
+void Usage(std::FILE* out) {
+    std::fputs(
+        "Usage: koravel-market [options]\n"
+        "Serves a simulated Indian share market over HTTP: the quote CSV service\n"
+        "(/d/quotes.csv?s=SYMBOLS&f=CODES) for every catalogue company on NSE (.NS) and\n"
+        "BSE (.BO), NIFTY (^NSEI), SENSEX (^BSESN), the dollar rate (USDINR=X), sector and\n"
+        "world indices and Indian ADRs. Prices are deterministic for a seed and clock and\n"
+        "move only during each exchange's hours (NSE 09:15-15:30 IST, Monday to Friday).\n"
+        "\n"
+        "Options:\n"
+        "  --host ADDR        address to listen on (default 127.0.0.1)\n"
+        "  --port N           port to listen on; 0 picks a free one (default 0)\n"
+        "  --seed N           random seed of the price paths (default 1)\n"
+        "  --clock TIME       market time at start, \"YYYY-MM-DD HH:MM:SS\" in IST\n"
+        "                     (default: this machine's local time read as IST)\n"
+        "  --speed N          market seconds per real second (default 1; 0 stops the clock)\n"
+        "  --log FILE         append every request (time, path, query, User-Agent, status)\n"
+        "  --help             this text\n"
+        "\n"
+        "It prints the base URL it serves on, then runs until interrupted.\n"
+        "Admin paths (loopback only):\n"
+        "  /_sim/fault?kind=delay|drop|short|500|garbage[&count=N][&symbol=S][&path=P][&ms=M]\n"
+        "  /_sim/clear        remove every pending fault\n"
+        "  /_sim/log          the request log\n"
+        "  /_sim/clock[?set=YYYY-MM-DD HH:MM:SS][&speed=N]   read or set the market clock\n",
+        out);
+}
+
+bool NeedValue(int i, int argc, const char* opt) {
+    if (i + 1 < argc)
+        return true;
+    std::fprintf(stderr, "koravel-market: %s needs a value (see --help)\n", opt);
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    sim::MarketOptions options;
+    std::string host = "127.0.0.1";
+    int port = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            Usage(stdout);
+            return 0;
+        } else if (a == "--host") {
+            if (!NeedValue(i, argc, "--host"))
+                return 2;
+            host = argv[++i];
+        } else if (a == "--port") {
+            if (!NeedValue(i, argc, "--port"))
+                return 2;
+            port = static_cast<int>(text::CStrToL32(argv[++i]));
+            if (port < 0 || port > 65535) {
+                std::fprintf(stderr, "koravel-market: --port must be 0..65535\n");
+                return 2;
+            }
+        } else if (a == "--seed") {
+            if (!NeedValue(i, argc, "--seed"))
+                return 2;
+            options.seed = std::strtoull(argv[++i], nullptr, 10);
+        } else if (a == "--clock") {
+            if (!NeedValue(i, argc, "--clock"))
+                return 2;
+            sim::CivilSeconds t = 0;
+            if (!sim::VirtualClock::Parse(argv[++i], t)) {
+                std::fprintf(stderr, "koravel-market: --clock must be \"YYYY-MM-DD HH:MM:SS\"\n");
+                return 2;
+            }
+            options.clock = t;
+        } else if (a == "--speed") {
+            if (!NeedValue(i, argc, "--speed"))
+                return 2;
+            options.speed = text::CStrToD(argv[++i]);
+            if (!(options.speed >= 0 && options.speed <= 100000)) {
+                std::fprintf(stderr, "koravel-market: --speed must be between 0 and 100000\n");
+                return 2;
+            }
+        } else if (a == "--log") {
+            if (!NeedValue(i, argc, "--log"))
+                return 2;
+            options.logFile = argv[++i];
+        } else {
+            std::fprintf(stderr, "koravel-market: unknown option %s (see --help)\n", a.c_str());
+            return 2;
+        }
+    }
+
+    sim::MarketServer market(options);
+    if (market.Listen(host, port) <= 0) {
+        std::fprintf(stderr, "koravel-market: cannot listen on %s:%d\n", host.c_str(), port);
+        return 1;
+    }
+    std::printf("%s\n", market.BaseUrl().c_str());
+    std::fflush(stdout);
+
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    while (!g_stop)
+        pause();
+    market.Stop();
+    return 0;
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "marketsim/price_engine.h"
+#include "marketsim/virtual_clock.h"
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+} // namespace httplib
+
+namespace sim {
+
+struct MarketOptions {
+    std::uint64_t seed = 1;
+    std::optional<CivilSeconds> clock; // IST; the local wall clock read as IST when absent
+    double speed = 1.0;
+    std::string logFile; // every request appended here when set
+};
+
+enum class FaultKind {
+    Delay,   // answer late
+    Drop,    // close the connection part-way through the body
+    Short,   // leave out the last lines (fewer lines than symbols)
+    Http500, // HTTP 500
+    Garbage, // an HTML error page with status 200 instead of data
+};
+
+struct Fault {
+    FaultKind kind = FaultKind::Http500;
+    int count = 1;          // requests it applies to; -1 = until cleared
+    std::string symbol;     // only requests naming this symbol (empty: any)
+    std::string pathPrefix; // only paths starting with this (empty: any service path)
+    int delayMs = 0;        // for Delay
+};
+
+struct RequestLogEntry {
+    std::int64_t wallEpochMs = 0;
+    CivilSeconds marketTime = 0;
+    std::string method;
+    std::string path;
+    std::string query; // raw, as sent
+    std::string userAgent;
+    int status = 0;
+};
+
+// The simulated market: one HTTP server that answers every service the program reads.
+class MarketServer final {
+public:
+    explicit MarketServer(MarketOptions options = {});
+    ~MarketServer();
+    MarketServer(const MarketServer&) = delete;
+    MarketServer& operator=(const MarketServer&) = delete;
+
+    // Binds host:port (0 = any free port) and serves on a thread of its own. Returns the
+    // port, or -1 when it cannot bind.
+    int Listen(const std::string& host = "127.0.0.1", int port = 0);
+    void Stop();
+    std::string BaseUrl() const;
+
+    void AddFault(const Fault& fault);
+    void ClearFaults();
+    std::vector<RequestLogEntry> RequestLog() const;
+    void ClearLog();
+
+    const PriceEngine& Engine() const { return m_engine; }
+    VirtualClock& Clock() { return m_clock; }
+
+    // The body the quote service answers for a raw request target (tests and benchmarks).
+    std::string QuoteResponse(const std::string& rawTarget, int* status = nullptr) const;
+
+private:
+    void Route(const httplib::Request& req, httplib::Response& res);
+    void Record(const httplib::Request& req, int status);
+    std::optional<Fault> TakeFault(const std::string& path, const std::string& target);
+    void Admin(const httplib::Request& req, httplib::Response& res);
+    void SleepFor(int ms);
+
+    MarketOptions m_options;
+    PriceEngine m_engine;
+    VirtualClock m_clock;
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    std::string m_host;
+    int m_port = -1;
+
+    mutable std::mutex m_mutex;
+    std::vector<Fault> m_faults;
+    std::vector<RequestLogEntry> m_log;
+
+    std::mutex m_sleepMutex;
+    std::condition_variable m_sleepCv;
+    std::atomic<bool> m_stopping{false};
+};
+
+// Starts a market on 127.0.0.1 with a free port; returns null when it cannot bind.
+std::unique_ptr<MarketServer> StartEmbeddedMarket(MarketOptions options = {});
+
+} // namespace sim

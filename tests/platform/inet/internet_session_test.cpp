@@ -1,0 +1,145 @@
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/inet/internet_session.h"
+#include "support/scripted_server.h"
+
+namespace {
+
+using testsupport::ScriptedServer;
+
+std::vector<std::string> ReadLines(CInternetFile& file) {
+    std::vector<std::string> lines;
+    std::string line;
+    while (file.ReadString(line))
+        lines.push_back(line);
+    return lines;
+}
+
+TEST(InternetSessionTest, LinesLoseTheirBreaksAndTheAgentIsSent) {
+    ScriptedServer server;
+    server.SetReply({200, "  first  \r\n\r\nthird\nlast without break", "text/plain"});
+    CInternetSession session("Main session");
+    auto file = session.OpenURL(server.BaseUrl() + "/d/quotes.csv?s=^NSEI");
+    EXPECT_EQ(ReadLines(*file),
+              (std::vector<std::string>{"  first  ", "", "third", "last without break"}));
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].userAgent, "Main session");
+    EXPECT_EQ(server.Requests()[0].target, "/d/quotes.csv?s=^NSEI");
+
+    // ReadAllLines trims each line and keeps the blank ones.
+    EXPECT_EQ(inet::ReadAllLines(session, server.BaseUrl() + "/x"),
+              (std::vector<std::string>{"first", "", "third", "last without break"}));
+}
+
+TEST(InternetSessionTest, EmptyBodyHasNoLines) {
+    ScriptedServer server;
+    server.SetReply({200, "", "text/plain"});
+    CInternetSession session("t");
+    auto file = session.OpenURL(server.BaseUrl() + "/");
+    std::string line;
+    EXPECT_FALSE(file->ReadString(line));
+}
+
+TEST(InternetSessionTest, HttpErrorStatusesFailTheOpen) {
+    ScriptedServer server;
+    CInternetSession session("t");
+    for (int status : {400, 404, 500, 503}) {
+        server.SetReply({status, "<html>error</html>", "text/html"});
+        try {
+            session.OpenURL(server.BaseUrl() + "/");
+            ADD_FAILURE() << "status " << status << " opened";
+        } catch (const CInternetException& e) {
+            EXPECT_EQ(e.m_dwError, ERROR_HTTP_STATUS_FAILURE);
+            EXPECT_EQ(e.m_nHttpStatus, status);
+            EXPECT_NE(e.GetErrorMessage().find(std::to_string(status)), std::string::npos);
+        }
+    }
+}
+
+TEST(InternetSessionTest, UnreachableServerFailsTheOpen) {
+    std::string base;
+    {
+        ScriptedServer gone;
+        base = gone.BaseUrl();
+    }
+    CInternetSession session("t");
+    try {
+        session.OpenURL(base + "/");
+        ADD_FAILURE() << "a closed port opened";
+    } catch (const CInternetException& e) {
+        EXPECT_EQ(e.m_dwError, ERROR_INTERNET_CANNOT_CONNECT);
+    }
+    EXPECT_THROW(session.OpenURL("ftp://127.0.0.1/x"), CInternetException);
+    EXPECT_THROW(session.OpenURL("not a url"), CInternetException);
+}
+
+TEST(InternetSessionTest, ABodyCutShortGivesItsCompleteLinesThenFails) {
+    ScriptedServer server;
+    ScriptedServer::Reply reply;
+    reply.body = "line one\r\nline two\r\nline three\r\nline four\r\n";
+    reply.dropHalf = true;
+    server.SetReply(reply);
+    CInternetSession session("t");
+    auto file = session.OpenURL(server.BaseUrl() + "/");
+    std::string line;
+    ASSERT_TRUE(file->ReadString(line));
+    EXPECT_EQ(line, "line one");
+    // Half of the body is 22 bytes: "line two" arrived whole, "line three" did not.
+    ASSERT_TRUE(file->ReadString(line));
+    EXPECT_EQ(line, "line two");
+    EXPECT_THROW(file->ReadString(line), CInternetException);
+}
+
+TEST(InternetSessionTest, OversizedBodyFails) {
+    ScriptedServer server;
+    server.SetReply({200, std::string(5000, 'x') + "\n", "text/plain"});
+    CInternetSession session("t");
+    session.SetOption(InternetOption::MaxBodyBytes, 1000);
+    try {
+        auto file = session.OpenURL(server.BaseUrl() + "/");
+        std::string line;
+        while (file->ReadString(line)) {
+        }
+        ADD_FAILURE() << "an oversized body was read to its end";
+    } catch (const CInternetException& e) {
+        EXPECT_EQ(e.m_dwError, ERROR_INTERNET_BODY_TOO_LARGE);
+    }
+}
+
+TEST(InternetSessionTest, SilentServerTimesOutAndCancelStopsATransfer) {
+    ScriptedServer server;
+    ScriptedServer::Reply slow;
+    slow.body = "late\n";
+    slow.delayMs = 3000;
+    server.SetReply(slow);
+
+    CInternetSession session("t");
+    session.SetOption(InternetOption::ReceiveTimeoutMs, 1000);
+    try {
+        session.OpenURL(server.BaseUrl() + "/");
+        ADD_FAILURE() << "a silent server answered";
+    } catch (const CInternetException& e) {
+        EXPECT_EQ(e.m_dwError, ERROR_INTERNET_TIMEOUT);
+    }
+
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    CInternetSession cancellable("t");
+    cancellable.SetCancelFlag(cancel);
+    std::thread stopper([cancel] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        cancel->store(true);
+    });
+    try {
+        cancellable.OpenURL(server.BaseUrl() + "/");
+        ADD_FAILURE() << "a cancelled transfer completed";
+    } catch (const CInternetException& e) {
+        EXPECT_EQ(e.m_dwError, ERROR_INTERNET_OPERATION_CANCELLED);
+    }
+    stopper.join();
+}
+
+} // namespace
