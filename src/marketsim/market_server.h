@@ -42,6 +42,15 @@ struct Fault {
     std::string symbol;     // only requests naming this symbol (empty: any)
     std::string pathPrefix; // only paths starting with this (empty: any service path)
     int delayMs = 0;        // for Delay
+
+    static Fault Make(FaultKind kind, int count = 1, std::string symbol = {}, int delayMs = 0) {
+        Fault f;
+        f.kind = kind;
+        f.count = count;
+        f.symbol = std::move(symbol);
+        f.delayMs = delayMs;
+        return f;
+    }
 };
 
 struct RequestLogEntry {

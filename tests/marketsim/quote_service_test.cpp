@@ -135,26 +135,26 @@ TEST_F(QuoteServiceTest, SameSeedAndClockGiveTheSameBytes) {
 TEST_F(QuoteServiceTest, FaultsLookLikeTheFailuresTheyStandFor) {
     const std::vector<std::string> five = {"^NSEI", "^BSESN", "USDINR=X", "TCS.NS", "INFY.NS"};
 
-    m_market->AddFault({sim::FaultKind::Short, 1});
+    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Short, 1));
     EXPECT_LT(Quotes(five, "sl1").size(), five.size());
     EXPECT_EQ(Quotes(five, "sl1").size(), five.size()); // one request only
 
-    m_market->AddFault({sim::FaultKind::Garbage, 1});
+    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Garbage, 1));
     const auto garbage = Quotes(five, "sl1");
     ASSERT_FALSE(garbage.empty());
     EXPECT_EQ(garbage[0].substr(0, 6), "<html>");
 
-    m_market->AddFault({sim::FaultKind::Http500, 1});
+    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Http500, 1));
     EXPECT_THROW(Quotes(five, "sl1"), CInternetException);
 
-    m_market->AddFault({sim::FaultKind::Drop, 1});
+    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Drop, 1));
     EXPECT_THROW(Quotes(five, "sl1"), CInternetException);
 
-    m_market->AddFault({sim::FaultKind::Delay, 1, "", "", 2500});
+    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, "", 2500));
     EXPECT_THROW(Get("/d/quotes.csv?s=TCS.NS&f=sl1", 1000), CInternetException);
 
     // Scoped to a symbol, until cleared.
-    m_market->AddFault({sim::FaultKind::Http500, -1, "TCS.NS"});
+    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Http500, -1, "TCS.NS"));
     EXPECT_NO_THROW(Quotes({"INFY.NS"}, "sl1"));
     EXPECT_THROW(Quotes({"INFY.NS", "tcs.ns"}, "sl1"), CInternetException);
     EXPECT_THROW(Quotes({"TCS.NS"}, "sl1"), CInternetException);

@@ -93,7 +93,7 @@ TEST_F(QuoteFetchTest, CompleteReadFillsQuoteLinesInRequestOrder) {
 TEST_F(QuoteFetchTest, FailedOpenKeepsThePreviousLines) {
     QuoteLines.RemoveAll();
     QuoteLines.Add("previous response");
-    s_market->AddFault({sim::FaultKind::Http500, 1});
+    s_market->AddFault(sim::Fault::Make(sim::FaultKind::Http500, 1));
     EXPECT_EQ(RunWorker(BuildQuoteRequest("^NSEI", kQuoteFormatFull)), 0u);
     EXPECT_EQ(QuoteLines.Copy(), std::vector<std::string>{"previous response"});
 
@@ -107,7 +107,7 @@ TEST_F(QuoteFetchTest, FailedOpenKeepsThePreviousLines) {
 }
 
 TEST_F(QuoteFetchTest, DropMidBodyIsAFailedFetch) {
-    s_market->AddFault({sim::FaultKind::Drop, 1});
+    s_market->AddFault(sim::Fault::Make(sim::FaultKind::Drop, 1));
     EXPECT_EQ(RunWorker(BuildQuoteRequest({"^NSEI", "^BSESN", "USDINR=X", "TCS.NS", "INFY.NS"},
                                           kQuoteFormatFull)),
               0u);
@@ -122,7 +122,7 @@ TEST_F(QuoteFetchTest, LinesAreTrimmedAndBlankLinesKept) {
 }
 
 TEST_F(QuoteFetchTest, OneFetchInFlightAtATime) {
-    s_market->AddFault({sim::FaultKind::Delay, 1, "", "", 1500});
+    s_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, "", 1500));
     PostedMessages posted;
     QuoteFetcher fetcher;
     int built = 0;
@@ -152,7 +152,7 @@ TEST_F(QuoteFetchTest, OneFetchInFlightAtATime) {
 }
 
 TEST_F(QuoteFetchTest, EndingTheProgramCancelsAFetchInFlight) {
-    s_market->AddFault({sim::FaultKind::Delay, 1, "", "", 30000});
+    s_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, "", 30000));
     PostedMessages posted;
     {
         QuoteFetcher fetcher;
