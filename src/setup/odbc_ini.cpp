@@ -1,0 +1,100 @@
+#include "setup/odbc_ini.h"
+
+#include "platform/base/text.h"
+
+namespace setup {
+
+namespace {
+
+bool IsComment(std::string_view trimmed) {
+    return !trimmed.empty() && (trimmed.front() == '#' || trimmed.front() == ';');
+}
+
+// The section name of a "[name]" line, or nothing.
+bool SectionName(std::string_view line, std::string& name) {
+    const std::string t = text::Trim(line);
+    if (t.size() < 2 || t.front() != '[' || t.back() != ']')
+        return false;
+    name = text::Trim(std::string_view(t).substr(1, t.size() - 2));
+    return true;
+}
+
+bool KeyValue(std::string_view line, std::string& key, std::string& value) {
+    const std::string t = text::Trim(line);
+    const std::size_t eq = t.find('=');
+    if (IsComment(t) || eq == std::string::npos)
+        return false;
+    key = text::Trim(std::string_view(t).substr(0, eq));
+    value = text::Trim(std::string_view(t).substr(eq + 1));
+    return true;
+}
+
+} // namespace
+
+std::string UpdateIniSection(std::string_view text, std::string_view section,
+                             const IniEntries& entries) {
+    std::vector<std::string> lines = text::Split(text, '\n');
+    // A final line break leaves an empty last piece, which is no line.
+    const bool endsWithBreak = !text.empty() && text.back() == '\n';
+    if (endsWithBreak || text.empty())
+        lines.pop_back();
+
+    std::size_t header = lines.size();
+    std::string name;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (SectionName(lines[i], name) && text::IEquals(name, section)) {
+            header = i;
+            break;
+        }
+
+    if (header == lines.size()) {
+        std::string out(text);
+        if (!out.empty() && !endsWithBreak)
+            out += '\n';
+        // One blank line before the new section, unless the text already ends with one.
+        if (!out.empty() && !lines.empty() && !text::Trim(lines.back()).empty())
+            out += '\n';
+        out += "[" + std::string(section) + "]\n";
+        for (const auto& [key, value] : entries)
+            out += key + "=" + value + "\n";
+        return out;
+    }
+
+    std::size_t end = header + 1;
+    while (end < lines.size() && !SectionName(lines[end], name))
+        ++end;
+    std::size_t last = header; // the section's last non-blank line
+    for (std::size_t i = header + 1; i < end; ++i)
+        if (!text::Trim(lines[i]).empty())
+            last = i;
+
+    std::vector<std::string> missing;
+    for (const auto& [key, value] : entries) {
+        bool found = false;
+        for (std::size_t i = header + 1; i < end && !found; ++i) {
+            std::string k;
+            std::string v;
+            if (!KeyValue(lines[i], k, v) || !text::IEquals(k, key))
+                continue;
+            found = true;
+            if (v != value) {
+                const bool cr = !lines[i].empty() && lines[i].back() == '\r';
+                lines[i] = key + "=" + value + (cr ? "\r" : "");
+            }
+        }
+        if (!found)
+            missing.push_back(key + "=" + value);
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last + 1), missing.begin(),
+                 missing.end());
+
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        out += lines[i];
+        if (i + 1 < lines.size() || endsWithBreak || !missing.empty())
+            out += '\n';
+    }
+    return out;
+}
+
+} // namespace setup
