@@ -137,7 +137,14 @@ Universe::Universe() {
         market.tick = 0.01;
         const int m = AddInstrument(market);
         AddListing("^NSEI", {m, 1.0, 1.0, "NSI"});
-        AddListing("^BSESN", {m, 84500.0 / 25800.0, 1.0, "BSE"});
+        Instrument sensex = market;
+        sensex.key = "IDX:^BSESN";
+        sensex.name = "S&P BSE SENSEX";
+        sensex.base = 84500;
+        sensex.dailyVol = 0.0008;
+        sensex.parent = m;
+        sensex.beta = 1.0;
+        AddListing("^BSESN", {AddInstrument(sensex), 1.0, 1.0, "BSE"});
     }
     for (const auto& d : kIndianIndices) {
         Instrument inst;
@@ -145,8 +152,10 @@ Universe::Universe() {
         inst.name = d.name;
         inst.kind = InstrumentKind::Index;
         inst.base = d.level;
-        inst.dailyVol = 0.009 + 0.005 * Trait(d.symbol, 1);
+        inst.dailyVol = 0.004 + 0.004 * Trait(d.symbol, 1);
         inst.tick = 0.01;
+        inst.parent = 0;
+        inst.beta = 0.8 + 0.4 * Trait(d.symbol, 9);
         const std::string sym = d.symbol;
         const int i = AddInstrument(inst);
         AddListing(sym, {i, 1.0, 1.0, text::EndsWith(sym, ".BO") ? "BSE" : "NSI"});
@@ -200,7 +209,9 @@ Universe::Universe() {
         inst.name = c.name;
         inst.kind = InstrumentKind::Stock;
         inst.base = c.price > 0 ? c.price : 50 + 950 * Trait(c.name, 5);
-        inst.dailyVol = 0.012 + 0.014 * Trait(c.name, 6);
+        inst.dailyVol = 0.010 + 0.012 * Trait(c.name, 6);
+        inst.parent = 0; // the market moves every share a little
+        inst.beta = 0.5 + 0.7 * Trait(c.name, 10);
         // Cheaper shares trade in larger numbers; traded value spreads over two decades.
         const double turnover = 4e8 * std::pow(10.0, 2.0 * Trait(c.name, 7)); // rupees a day
         inst.volumeBase = std::min(6e7, std::max(2e3, turnover / inst.base));

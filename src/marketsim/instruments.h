@@ -25,6 +25,10 @@ struct Instrument {
     int decimals = 2;
     double tick = 0.05;
     std::string exchange = "NSI"; // exchange code the service shows
+    // Moves with another instrument (the market): price = own path x (parent / parent's
+    // level) ^ beta. The parent keeps the same hours.
+    int parent = -1;
+    double beta = 0;
 };
 
 // A quote symbol as requested ("RELIANCE.NS", "^NSEI", "^FTSE ") and how it maps onto a path.

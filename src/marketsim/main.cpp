@@ -6,6 +6,8 @@
 #include <string>
 #include <unistd.h>
 
+#include <QGuiApplication>
+
 #include "marketsim/market_server.h"
 #include "platform/base/text.h"
 
@@ -20,11 +22,21 @@ void OnSignal(int) {
 void Usage(std::FILE* out) {
     std::fputs(
         "Usage: koravel-market [options]\n"
-        "Serves a simulated Indian share market over HTTP: the quote CSV service\n"
-        "(/d/quotes.csv?s=SYMBOLS&f=CODES) for every catalogue company on NSE (.NS) and\n"
-        "BSE (.BO), NIFTY (^NSEI), SENSEX (^BSESN), the dollar rate (USDINR=X), sector and\n"
-        "world indices and Indian ADRs. Prices are deterministic for a seed and clock and\n"
-        "move only during each exchange's hours (NSE 09:15-15:30 IST, Monday to Friday).\n"
+        "Serves a simulated Indian share market over HTTP, for every catalogue company on\n"
+        "NSE (.NS) and BSE (.BO), NIFTY (^NSEI), SENSEX (^BSESN), the dollar rate\n"
+        "(USDINR=X), sector and world indices, Indian ADRs and NSE futures:\n"
+        "  /d/quotes.csv?s=SYMBOLS&f=CODES       quote CSV (codes s l1 d1 t1 c1 o h g v j k w\n"
+        "                                        p p2 n x; unknown symbols give N/A lines)\n"
+        "  /instrument/1.0/SYMBOL/chartdata;type=quote;range=1d/csv/   1-minute bars of the\n"
+        "                                        last session (range=5d: 5-minute bars of five)\n"
+        "  /z?s=SYMBOL&t=&q=&l=&z=&p=&a=&c=      PNG chart (t 1d 5d 1m 3m 6m 1y 2y; q l b c;\n"
+        "                                        l off on; z m l; p averages and overlays;\n"
+        "                                        a indicator panes; c comparison symbols)\n"
+        "  /lookup?s=TEXT                        symbol lookup page\n"
+        "  /marketinfo/fo/fomwatchsymbol.jsp?key=SYMBOL&Fut_Opt=Futures   futures contracts\n"
+        "  /content/fo/fo_markettoday.htm        futures trade statistics of the day\n"
+        "Prices are deterministic for a seed and clock and move only during each exchange's\n"
+        "hours (NSE 09:15-15:30 IST, Monday to Friday).\n"
         "\n"
         "Options:\n"
         "  --host ADDR        address to listen on (default 127.0.0.1)\n"
@@ -105,6 +117,13 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+
+    // Chart images are drawn with fonts, which need a GUI application; the market has no
+    // window, so it never needs a display.
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
 
     sim::MarketServer market(options);
     if (market.Listen(host, port) <= 0) {

@@ -5,7 +5,10 @@
 
 #include <httplib.h>
 
+#include "marketsim/chart_image.h"
+#include "marketsim/html_pages.h"
 #include "marketsim/quote_csv.h"
+#include "marketsim/series.h"
 #include "platform/base/text.h"
 
 namespace sim {
@@ -72,6 +75,7 @@ MarketServer::~MarketServer() {
 int MarketServer::Listen(const std::string& host, int port) {
     m_server = std::make_unique<httplib::Server>();
     m_server->set_keep_alive_max_count(100);
+    m_server->set_tcp_nodelay(true); // small answers would otherwise wait on delayed ACKs
     m_server->Get(".*",
                   [this](const httplib::Request& req, httplib::Response& res) { Route(req, res); });
     const int bound = port == 0 ? m_server->bind_to_any_port(host)
@@ -259,6 +263,105 @@ void MarketServer::Admin(const httplib::Request& req, httplib::Response& res) {
     }
 }
 
+namespace {
+
+// "/instrument/1.0/<symbol>/chartdata;type=quote;range=<1d|5d>/csv/" -> symbol and days.
+bool ParseChartDataPath(const std::string& rawPath, std::string& symbol, int& days) {
+    static const std::string kPrefix = "/instrument/1.0/";
+    if (!text::StartsWith(rawPath, kPrefix))
+        return false;
+    const std::size_t mark = rawPath.find("/chartdata;", kPrefix.size());
+    if (mark == std::string::npos)
+        return false;
+    symbol = PercentDecode(rawPath.substr(kPrefix.size(), mark - kPrefix.size()));
+    const std::size_t r = rawPath.find("range=", mark);
+    if (r == std::string::npos)
+        return false;
+    const std::string range = rawPath.substr(r + 6, rawPath.find_first_of("/;", r + 6) - (r + 6));
+    days = range == "1d" ? 1 : range == "5d" ? 5 : 0;
+    return days != 0 && !symbol.empty();
+}
+
+std::vector<std::string> CodeList(const std::string& value) {
+    std::vector<std::string> out;
+    for (const std::string& code : text::Split(value, ','))
+        if (!text::Trim(code).empty())
+            out.push_back(text::ToLowerAscii(text::Trim(code)));
+    return out;
+}
+
+} // namespace
+
+void MarketServer::Serve(const httplib::Request& req, int& status, std::string& body,
+                         std::string& type) const {
+    const std::string rawPath = req.target.substr(0, req.target.find('?'));
+    auto param = [&](const char* key, bool plusIsBlank = false) {
+        std::string v;
+        if (!RawQueryValue(req.target, key, v))
+            return std::string();
+        if (plusIsBlank)
+            v = text::ReplaceAll(v, "+", " ");
+        return PercentDecode(v);
+    };
+    const CivilSeconds now = m_clock.Now();
+    const Universe& universe = m_engine.universe();
+
+    if (req.path == "/d/quotes.csv") {
+        body = QuoteResponse(req.target, &status);
+    } else if (std::string symbol; text::StartsWith(rawPath, "/instrument/1.0/")) {
+        int days = 0;
+        if (!ParseChartDataPath(rawPath, symbol, days)) {
+            status = 400;
+            body = "Bad chart-data request\n";
+        } else if (const Listing* listing = universe.Find(symbol)) {
+            status = 200;
+            body = ChartDataCsv(m_engine, *listing, symbol, now, days);
+        } else {
+            status = 404;
+            body = "No data for " + symbol + "\n";
+        }
+    } else if (req.path == "/z") {
+        std::string symbol;
+        if (!RawQueryValue(req.target, "s", symbol) || (symbol = PercentDecode(symbol)).empty()) {
+            status = 400;
+            body = "Missing parameter s\n";
+            return;
+        }
+        ChartOptions options;
+        options.range = param("t").empty() ? "1d" : text::ToLowerAscii(param("t"));
+        const std::string q = text::ToLowerAscii(param("q"));
+        options.type = (q == "b" || q == "c") ? q[0] : 'l';
+        options.logScale = text::ToLowerAscii(param("l")) == "on";
+        options.size = text::ToLowerAscii(param("z")) == "l" ? 'l' : 'm';
+        options.overlays = CodeList(param("p"));
+        options.indicators = CodeList(param("a"));
+        ChartSeries main;
+        main.symbol = symbol;
+        if (const Listing* listing = universe.Find(symbol))
+            main = SeriesForRange(m_engine, *listing, symbol, now, options.range);
+        std::vector<ChartSeries> compare;
+        for (const std::string& other : SplitSymbolList(param("c")))
+            if (const Listing* listing = universe.Find(other);
+                listing && !text::IEquals(other, symbol))
+                compare.push_back(SeriesForRange(m_engine, *listing, other, now, options.range));
+        status = 200;
+        type = "image/png";
+        body = RenderChartPng(main, compare, options);
+    } else if (req.path == "/lookup") {
+        status = 200;
+        type = "text/html";
+        body = LookupPage(param("s", true));
+    } else if (req.path == "/marketinfo/fo/fomwatchsymbol.jsp") {
+        status = 200;
+        type = "text/html";
+        body = FuturesPage(m_engine, param("key"), now);
+    } else if (req.path == "/content/fo/fo_markettoday.htm") {
+        status = 200;
+        type = "text/html";
+        body = MarketTodayPage(m_engine, now);
+    }
+}
+
 void MarketServer::Route(const httplib::Request& req, httplib::Response& res) {
     if (text::StartsWith(req.path, "/_sim/")) {
         Admin(req, res);
@@ -283,15 +386,11 @@ void MarketServer::Route(const httplib::Request& req, httplib::Response& res) {
     }
 
     int status = 404;
-    std::string body;
+    std::string body = "Not Found\r\n";
     std::string type = "text/plain";
-    if (req.path == "/d/quotes.csv") {
-        body = QuoteResponse(req.target, &status);
-    } else {
-        body = "Not Found\r\n";
-    }
+    Serve(req, status, body, type);
 
-    if (fault && fault->kind == FaultKind::Short)
+    if (fault && fault->kind == FaultKind::Short && type != "image/png")
         body = LeaveOutLastLines(body);
     res.status = status;
     if (fault && fault->kind == FaultKind::Drop && status == 200) {

@@ -90,6 +90,8 @@ public:
 
 private:
     void Route(const httplib::Request& req, httplib::Response& res);
+    void Serve(const httplib::Request& req, int& status, std::string& body,
+               std::string& type) const;
     void Record(const httplib::Request& req, int status);
     std::optional<Fault> TakeFault(const std::string& path, const std::string& target);
     void Admin(const httplib::Request& req, httplib::Response& res);

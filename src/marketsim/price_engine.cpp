@@ -125,8 +125,19 @@ std::shared_ptr<const DayPath> PriceEngine::BuildPath(int instrument, std::int64
 
     auto path = std::make_shared<DayPath>();
     path->day = day;
-    path->prevClose = Close(instrument, PreviousTradingDay(day));
-    const double close = Close(instrument, day);
+    // The instrument's own move; a parent's move is laid over it at the end.
+    std::shared_ptr<const DayPath> parent;
+    double parentBase = 1;
+    if (inst.parent >= 0) {
+        parent = Path(inst.parent, day);
+        parentBase = m_universe.At(inst.parent).base;
+    }
+    auto own = [&](double price, double parentPrice) {
+        return parent ? price / std::pow(parentPrice / parentBase, inst.beta) : price;
+    };
+    path->prevClose =
+        own(Close(instrument, PreviousTradingDay(day)), parent ? parent->prevClose : 1);
+    const double close = own(Close(instrument, day), parent ? parent->price.back() : 1);
     const double open = path->prevClose *
                         std::exp(0.3 * inst.dailyVol *
                                  Normal(Hash(m_seed, key, kGap, static_cast<std::uint64_t>(day))));
@@ -142,6 +153,13 @@ std::shared_ptr<const DayPath> PriceEngine::BuildPath(int instrument, std::int64
     for (int m = 0; m <= n; ++m) {
         const double t = static_cast<double>(m) / n;
         path->price[m] = std::exp(lo + t * (lc - lo) + walk[m] - t * walk[n]);
+    }
+    if (parent) {
+        const std::size_t pn = parent->price.size() - 1;
+        for (int m = 0; m <= n; ++m)
+            path->price[m] *=
+                std::pow(parent->price[std::min<std::size_t>(m, pn)] / parentBase, inst.beta);
+        path->prevClose *= std::pow(parent->prevClose / parentBase, inst.beta);
     }
 
     // Volume through the day: heavier at the open and the close.

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "marketsim/chart_image.h"
+#include "marketsim/price_engine.h"
+
+namespace sim {
+
+// Bars built from the engine's sessions, for the chart-data and chart-image services.
+
+// Bars of `width` minutes from the last `sessions` sessions up to the IST moment (the
+// session in progress counts, up to its last whole bar). Prices carry the listing's factor.
+std::vector<OhlcBar> IntradayBars(const PriceEngine& engine, const Listing& listing,
+                                  CivilSeconds istNow, int sessions, int width);
+
+// One bar per session for the last `sessions` sessions, the one in progress included.
+std::vector<OhlcBar> DailyBars(const PriceEngine& engine, const Listing& listing,
+                               CivilSeconds istNow, int sessions);
+
+// UTC epoch seconds of an exchange-local minute of a civil day.
+std::int64_t UtcOfLocalMinute(const Instrument& inst, std::int64_t day, int minuteOfDay);
+
+// The chart-data CSV ("range" 1 or 5 days): a header of 14 (1 day) or 19 (5 days) lines,
+// then one "timestamp,close,high,low,open,volume" line per bar, oldest first: 1-minute bars
+// of the last session, or 5-minute bars of the last five sessions.
+std::string ChartDataCsv(const PriceEngine& engine, const Listing& listing,
+                         const std::string& symbol, CivilSeconds istNow, int days);
+
+// The series the chart-image service draws for a range code (1d 5d 1m 3m 6m 1y 2y), with
+// enough earlier bars for a 200-bar average.
+ChartSeries SeriesForRange(const PriceEngine& engine, const Listing& listing,
+                           const std::string& symbol, CivilSeconds istNow,
+                           const std::string& range);
+
+} // namespace sim
