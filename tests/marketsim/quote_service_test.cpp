@@ -119,7 +119,7 @@ TEST_F(QuoteServiceTest, FormatCodesAndMalformedRequests) {
         Get("/d/quotes.csv?s=" + std::string(10000, 'A') + "&f=sl1");
         ADD_FAILURE() << "an overlong request line was answered";
     } catch (const CInternetException& e) {
-        EXPECT_GE(e.m_nHttpStatus, 400);
+        EXPECT_EQ(e.m_nHttpStatus, 414);
     }
     EXPECT_EQ(Get("/d/quotes.csv?s=^NSEI&f=s").size(), 1u); // and the server lives on
 }
