@@ -10,6 +10,19 @@ namespace {
 std::mutex g_mutex;
 std::optional<LocalTime> g_fixed;
 std::atomic<bool> g_isFixed{false};
+std::atomic<std::int64_t> g_offset{0}; // seconds added to the system clock
+
+std::time_t MakeTime(const LocalTime& t) {
+    std::tm tm{};
+    tm.tm_year = t.year - 1900;
+    tm.tm_mon = t.month - 1;
+    tm.tm_mday = t.day;
+    tm.tm_hour = t.hour;
+    tm.tm_min = t.minute;
+    tm.tm_sec = t.second;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
 
 } // namespace
 
@@ -74,7 +87,7 @@ LocalTime Clock::Now() {
         if (g_fixed)
             return *g_fixed;
     }
-    const std::time_t now = std::time(nullptr);
+    const std::time_t now = std::time(nullptr) + static_cast<std::time_t>(g_offset.load());
     std::tm tm{};
     localtime_r(&now, &tm);
     LocalTime t;
@@ -91,19 +104,10 @@ LocalTime Clock::Now() {
 std::int64_t Clock::EpochSeconds() {
     if (g_isFixed.load(std::memory_order_acquire)) {
         std::lock_guard lock(g_mutex);
-        if (g_fixed) {
-            std::tm tm{};
-            tm.tm_year = g_fixed->year - 1900;
-            tm.tm_mon = g_fixed->month - 1;
-            tm.tm_mday = g_fixed->day;
-            tm.tm_hour = g_fixed->hour;
-            tm.tm_min = g_fixed->minute;
-            tm.tm_sec = g_fixed->second;
-            tm.tm_isdst = -1;
-            return static_cast<std::int64_t>(std::mktime(&tm));
-        }
+        if (g_fixed)
+            return static_cast<std::int64_t>(MakeTime(*g_fixed));
     }
-    return static_cast<std::int64_t>(std::time(nullptr));
+    return static_cast<std::int64_t>(std::time(nullptr)) + g_offset.load();
 }
 
 void Clock::SetFixed(const LocalTime& t) {
@@ -112,8 +116,14 @@ void Clock::SetFixed(const LocalTime& t) {
     g_isFixed.store(true, std::memory_order_release);
 }
 
+void Clock::SetRunningFrom(const LocalTime& t) {
+    g_offset.store(static_cast<std::int64_t>(MakeTime(t)) -
+                   static_cast<std::int64_t>(std::time(nullptr)));
+}
+
 void Clock::Reset() {
     std::lock_guard lock(g_mutex);
+    g_offset.store(0);
     g_fixed.reset();
     g_isFixed.store(false, std::memory_order_release);
 }

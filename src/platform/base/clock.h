@@ -27,6 +27,8 @@ public:
     static std::int64_t EpochSeconds();
 
     static void SetFixed(const LocalTime& t);
+    // The clock runs on from the given local time (a whole program started "at" a moment).
+    static void SetRunningFrom(const LocalTime& t);
     static void Reset();
     static bool IsFixed();
 };

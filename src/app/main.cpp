@@ -1,0 +1,5 @@
+#include "app/market_app.h"
+
+int main(int argc, char** argv) {
+    return RunKoravel(argc, argv);
+}

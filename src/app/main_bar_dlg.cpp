@@ -1,0 +1,744 @@
+#include "app/main_bar_dlg.h"
+
+#include <map>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QWindow>
+
+#include "app/about_dlg.h"
+#include "controls/color_button.h"
+#include "controls/list_ctrl.h"
+#include "controls/quote_lists.h"
+#include "controls/splash_wnd.h"
+#include "platform/inet/internet_session.h"
+#include "quotes/indian_number.h"
+#include "quotes/line_fetch.h"
+#include "quotes/quote_request.h"
+
+namespace {
+
+constexpr const char* kProbeMessage = "Sorry!!!Internet Connection is not detected.\nFirst get "
+                                      "Internet Connected then Start this tool";
+constexpr const char* kWarningMessage =
+    "WARNING!\nEither Data Server or Your Internet Connection is slow at "
+    "the moment\nPlease WAIT for the next Refresh ...";
+constexpr const char* kCloseQuestion = "Are you sure that you want to CLOSE Koravel ?";
+constexpr const char* kLiveChartOptions =
+    "Please CHECK both Intraday & LiveData in Watchlist\nbefore you start LIVE CHARTING";
+constexpr const char* kLiveChartClosed =
+    "Market is not open at the moment. Please use Live Charting During\n"
+    "Market Hours i.e. 9:55AM-3:30PM during working days";
+constexpr const char* kTrayTip = "           Koravel !      \nDouble Click to Show/Hide";
+
+std::map<int, BarAction>& Actions() {
+    static std::map<int, BarAction> actions;
+    return actions;
+}
+
+struct PageButton {
+    int id;
+    const char* caption;
+    int x;
+};
+
+// Left to right along the bar.
+const PageButton kPageButtons[] = {
+    {IDC_WATCHLIST, "Watchlist", 5},     {IDC_TOPPERS, "Toppers", 47},
+    {IDC_INDICES, "Indices", 89},        {IDC_WORLD, "World", 131},
+    {IDC_LIVE_CHART, "Live Chart", 173}, {IDC_PROFILE, "Profile", 215},
+    {IDC_AMIBROKER, "AmiBroker", 257},   {IDC_FUTURES, "Futures", 299},
+    {IDC_TICKER_BAR, "Ticker Bar", 341},
+};
+
+std::optional<BarPage> PageOfButton(int id) {
+    for (int i = 0; i < kBarPageCount; ++i)
+        if (PageInfo(static_cast<BarPage>(i)).buttonId == id)
+            return static_cast<BarPage>(i);
+    return std::nullopt;
+}
+
+} // namespace
+
+void RegisterBarAction(int buttonId, BarAction action) {
+    Actions()[buttonId] = std::move(action);
+}
+
+const BarAction& BarActionOf(int buttonId) {
+    static const BarAction none;
+    auto it = Actions().find(buttonId);
+    return it == Actions().end() ? none : it->second;
+}
+
+CMainBarDlg::CMainBarDlg(QWidget* parent) : ui::CDialog(102, parent) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setWindowIcon(QIcon(":/bitmaps/128.png"));
+    BuildTemplate();
+}
+
+CMainBarDlg::~CMainBarDlg() {
+    m_bClosing = true;
+    for (auto& slot : m_pages)
+        delete slot.window.data();
+    if (m_tray)
+        m_tray->hide();
+}
+
+void CMainBarDlg::BuildTemplate() {
+    SetTemplateSize(388, 68);
+    auto* banner = AddStatic(IDC_BANNER, "", 2, 0, 384, 20);
+    banner->setPixmap(QPixmap(":/bitmaps/129.png"));
+    banner->setScaledContents(true);
+    m_offline = AddStatic(IDC_OFFLINE, "", 328, 6, 9, 8);
+    m_offline->setPixmap(QPixmap(":/bitmaps/130.png"));
+    m_online = AddStatic(IDC_ONLINE, "", 328, 6, 9, 8);
+    m_online->setPixmap(QPixmap(":/bitmaps/131.png"));
+    for (QLabel* dot : {m_offline, m_online})
+        dot->setAlignment(Qt::AlignCenter);
+    m_online->hide();
+    m_topCheck = Add<QCheckBox>(IDC_ALWAYS_ON_TOP, 340, 6, 9, 8);
+    m_topCheck->setChecked(true);
+    connect(m_topCheck, &QCheckBox::toggled, this, [this](bool on) {
+        m_bAlwaysOnTop = on ? 1 : 0;
+        PlaceBar(kKeepPosition);
+    });
+    auto* about = Add<CColorButton>(IDC_ABOUT, 352, 4, 14, 12, std::string("?"));
+    connect(about, &QPushButton::clicked, this, &CMainBarDlg::OnAbout);
+    auto* close = Add<CColorButton>(IDC_CLOSE, 369, 4, 14, 12, std::string("X"));
+    connect(close, &QPushButton::clicked, this, &CMainBarDlg::OnCloseButton);
+    for (const PageButton& b : kPageButtons) {
+        auto* button = Add<CColorButton>(b.id, b.x, 19, 41, 14, std::string(b.caption));
+        connect(button, &QPushButton::clicked, this, [this, id = b.id] {
+            if (auto page = PageOfButton(id))
+                OnPageButton(*page);
+            else if (id == IDC_LIVE_CHART)
+                OnLiveChart();
+            else if (const BarAction& action = BarActionOf(id))
+                action(*this);
+        });
+    }
+    m_list = Add<CIndexListCtrl>(IDC_INDEX_LIST, 2, 34, 383, 32);
+}
+
+bool CMainBarDlg::OnInitDialog() {
+    // 1. The buttons' look.
+    for (int id : {1015, 1017, 1180, 1018, 1020, 1021, 1019, 1022, 1024, 1025, 1026})
+        CColorButton::Attach(id, this, colors::kPage, colors::kButtonText, colors::kDisabledText,
+                             colors::kBevel);
+    // 2. Tooltips.
+    const std::pair<int, const char*> tips[] = {
+        {IDC_PROFILE, "My Profile"},
+        {IDC_WATCHLIST, "My Watch List"},
+        {IDC_WORLD, "World Market"},
+        {IDC_INDICES, "Indian Market Indices"},
+        {IDC_TOPPERS, "Find Market Toppers"},
+        {IDC_LIVE_CHART, "Live CHARTing"},
+        {IDC_INDEX_LIST, "Double Click stocks to see their historical chart"},
+        {IDC_FUTURES, "FUTURE contracts"},
+        {IDC_AMIBROKER, "Fetch Data to AmiBroker"},
+        {IDC_CLOSE, "Close"},
+        {IDC_ABOUT, "About"},
+        {IDC_TICKER_BAR, "Ticker Bar"},
+    };
+    for (const auto& [id, tip] : tips)
+        if (QWidget* w = GetDlgItem(id))
+            w->setToolTip(tip);
+    setToolTip("Right Click to reposition Koravel");
+    // 3. Background and icon.
+    SetPageColor(colors::kPage);
+    // 4. The splash.
+    CSplashWnd::EnableSplashScreen(m_bShowSplash);
+    if (m_bShowSplash)
+        CSplashWnd::ShowSplashScreen(3000, QPixmap(":/bitmaps/167.png"), this);
+    // 5. Title.
+    setWindowTitle("Koravel");
+    if (m_bSimulated) {
+        auto* simulated =
+            AddStatic(-1, "SIMULATED MARKET", 212, 5, 110, 9, Qt::AlignRight | Qt::AlignVCenter);
+        QFont f = simulated->font();
+        f.setBold(true);
+        simulated->setFont(f);
+        simulated->setStyleSheet("color: #fff6a8;");
+        simulated->setToolTip(
+            "Prices come from the built-in simulated market, not from an exchange");
+        simulated->lower();
+        GetDlgItem(IDC_BANNER)->lower();
+    }
+    // 6. The index list and its columns.
+    m_list->SetGridLines(true);
+    const std::pair<const char*, int> columns[] = {
+        {" Index", 75},   {"Curr.Price", 75}, {"Date    ", 75}, {"Chng  ", 60},   {"Chng %", 60},
+        {"Open    ", 75}, {"High    ", 75},   {"Low     ", 75}, {"PrevPrice", 0},
+    };
+    for (int i = 0; i < 9; ++i)
+        m_list->InsertColumn(i, columns[i].first, LVCFMT_RIGHT, columns[i].second);
+    m_list->SetTextCallback([this](int row, int col) -> std::string {
+        const QuoteRecord* r = IndexRow(row);
+        if (!r)
+            return {};
+        switch (col) {
+        case 0:
+            return r->symbol;
+        case 1:
+            return FormatIndianNumber(r->last);
+        case 2:
+            return r->date;
+        case 3:
+            return FormatIndianNumber(r->change);
+        case 4:
+            return FormatIndianNumber(r->changePercent);
+        case 5:
+            return FormatIndianNumber(r->open);
+        case 6:
+            return FormatIndianNumber(r->high);
+        case 7:
+            return FormatIndianNumber(r->low);
+        case 8:
+            return FormatIndianNumber(r->previous);
+        default:
+            return {};
+        }
+    });
+    m_list->SetConnectedFlag([this] { return m_bConnected != 0; });
+    // 7. The two rows from the still empty records.
+    InsertIndexRows();
+    // Drags start on the free surface and on the pictures.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+    UpdateButtons();
+    // 8. Top centre.
+    adjustSize();
+    PlaceBar(ID_TOP_CENTER);
+    // 9. The refresh timer, and a first tick at once.
+    SetTimer(kRefreshTimer, m_nRefreshInterval);
+    PostMessage(ui::WM_TIMER_POSTED);
+    // 10. The tray icon.
+    AddTrayIcon();
+    // 11. The watch list, hidden, so alerts and logging run from the start.
+    if (const BarPageFactory& make = BarPageFactoryOf(BarPage::Watchlist)) {
+        PageSlot& slot = Slot(BarPage::Watchlist);
+        slot.page = make(*this);
+        slot.window = slot.page->PageWindow();
+        slot.page->SetConnected(m_bConnected);
+        DockPage(slot.window);
+        slot.window->hide();
+        slot.shown = false;
+    }
+    return true;
+}
+
+void CMainBarDlg::UpdateButtons() {
+    for (int i = 0; i < kBarPageCount; ++i) {
+        const auto page = static_cast<BarPage>(i);
+        if (QWidget* b = GetDlgItem(PageInfo(page).buttonId))
+            b->setEnabled(static_cast<bool>(BarPageFactoryOf(page)));
+    }
+    for (int id : {IDC_AMIBROKER, IDC_TICKER_BAR})
+        if (QWidget* b = GetDlgItem(id))
+            b->setEnabled(static_cast<bool>(BarActionOf(id)));
+}
+
+void CMainBarDlg::paintEvent(QPaintEvent* e) {
+    ui::CDialog::paintEvent(e);
+    QPainter p(this);
+    p.setPen(QColor(0x64, 0x64, 0x64)); // the thin border of a caption-less window
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+// ---- refresh cycle ---------------------------------------------------------------------
+
+void CMainBarDlg::OnTimer(int id) {
+    if (id != kRefreshTimer && id != 0)
+        return;
+    if (!m_bProbeDone) {
+        KillTimer(kRefreshTimer);
+        if (!RunProbe())
+            return;
+        m_bProbeDone = 1;
+        SetTimer(kRefreshTimer, m_nRefreshInterval);
+    }
+    StartQuoteFetch();
+}
+
+bool CMainBarDlg::RunProbe() {
+    QuoteRecord probe;
+    bool ok = false;
+    try {
+        CInternetSession session("Koravel probe", 1);
+        session.SetOption(InternetOption::ConnectTimeoutMs, 15000);
+        session.SetOption(InternetOption::ReceiveTimeoutMs, 30000);
+        auto file = session.OpenURL(BuildQuoteRequest(kSymbolNifty, kQuoteFormatShort), 1,
+                                    INTERNET_FLAG_TRANSFER_ASCII);
+        std::string line;
+        if (file->ReadString(line)) {
+            ParseQuoteLine9(line, probe);
+            // An answer that is no quote of NIFTY (an error page) is no connection either.
+            ok = AnswersFor({line}, kSymbolNifty);
+        }
+    } catch (const CInternetException&) {
+        ok = false;
+    }
+    if (ok) {
+        SetIndicators(true);
+        m_bConnected = 1;
+        return true;
+    }
+    SetIndicators(false);
+    m_bConnected = 0;
+    ui::messageBox(kProbeMessage, ui::MB_OK | ui::MB_ICONERROR, this);
+    KillTimer(kRefreshTimer);
+    CloseBar(1);
+    return false;
+}
+
+std::string CMainBarDlg::BuildBarRequest() {
+    auto block = [this](BarPage page) {
+        RequestBlock b;
+        const PageSlot& slot = Slot(page);
+        if (!slot.window || !slot.page)
+            return b;
+        b.exists = true;
+        for (int i = 0, n = slot.page->QuoteCount(); i < n; ++i)
+            b.symbols.push_back(slot.page->QuoteSymbol(i));
+        return b;
+    };
+    return BuildQuoteRequest(BuildBarSymbolList(block(BarPage::Watchlist), block(BarPage::Profile),
+                                                block(BarPage::World), block(BarPage::Indices)),
+                             kQuoteFormatFull);
+}
+
+void CMainBarDlg::StartQuoteFetch() {
+    m_fetcher.StartQuoteFetch([this] { return m_strRequest = BuildBarRequest(); }, Poster());
+}
+
+void CMainBarDlg::OnUserMessage(unsigned message, msg::WPARAM wParam, msg::LPARAM lParam) {
+    if (message == msg::WM_QUOTES_READY) {
+        OnQuotesReady(static_cast<int>(wParam));
+        return;
+    }
+    if (message == msg::WM_TRAY_NOTIFY) {
+        OnTrayNotify(static_cast<int>(wParam), static_cast<int>(lParam));
+        return;
+    }
+    ui::CDialog::OnUserMessage(message, wParam, lParam);
+}
+
+void CMainBarDlg::OnQuotesReady(int result) {
+    m_fetcher.OnQuotesReady();
+    // The lines are taken out before anything can let another fetch start.
+    const std::vector<std::string> lines = QuoteLines.Take();
+    if (result == 1 && !AnswersFor(lines, kSymbolNifty))
+        result = 0;
+    m_bConnected = result;
+    if (result == 0) {
+        SetIndicators(false);
+        for (auto& slot : m_pages)
+            if (slot.window && slot.page)
+                slot.page->SetConnected(0);
+        emit refreshed(false);
+        return;
+    }
+    for (auto& slot : m_pages)
+        if (slot.window && slot.page)
+            slot.page->SetConnected(1);
+    SetIndicators(true);
+    m_list->DeleteAllItems();
+    if (!DistributeQuoteLines(lines)) {
+        if (!m_bWarningUp) {
+            m_bWarningUp = true;
+            ui::messageBox(kWarningMessage, ui::MB_OK | ui::MB_ICONWARNING, this);
+            m_bWarningUp = false;
+        }
+        emit refreshed(false);
+        return;
+    }
+    InsertIndexRows();
+    ++m_nRefreshes;
+    emit refreshed(true);
+}
+
+bool CMainBarDlg::DistributeQuoteLines(const std::vector<std::string>& lines) {
+    std::size_t next = 0;
+    for (QuoteRecord* r : {&m_nifty, &m_sensex, &m_dollar}) {
+        if (next >= lines.size())
+            return false;
+        ParseQuoteLine(lines[next++], *r);
+    }
+    for (BarPage page : {BarPage::Watchlist, BarPage::Profile, BarPage::World, BarPage::Indices}) {
+        PageSlot& slot = Slot(page);
+        if (!slot.window || !slot.page)
+            continue;
+        const int count = slot.page->QuoteCount();
+        for (int i = 0; i < count; ++i) {
+            if (next >= lines.size())
+                return false;
+            ParseQuoteLine(lines[next++], slot.page->QuoteSlot(i));
+        }
+        slot.page->OnBarRefresh();
+    }
+    return true;
+}
+
+void CMainBarDlg::InsertIndexRows() {
+    m_list->DeleteAllItems();
+    for (int row = 0; row < 2; ++row) {
+        QuoteRecord copy = row == 0 ? m_nifty : m_sensex;
+        copy.symbol = row == 0 ? "NIFTY" : "SENSEX";
+        ComputeChangePercent(copy);
+        copy.previous = row == 0 ? m_prevNifty : m_prevSensex;
+        m_list->InsertCallbackItem(row, copy);
+    }
+    m_prevNifty = m_nifty.last;
+    m_prevSensex = m_sensex.last;
+}
+
+const QuoteRecord* CMainBarDlg::IndexRow(int row) const {
+    return m_list->ItemData<QuoteRecord>(row);
+}
+
+void CMainBarDlg::SetIndicators(bool online) {
+    m_online->setVisible(online);
+    m_offline->setVisible(!online);
+}
+
+void CMainBarDlg::SuspendRefresh() {
+    ++m_nSuspended;
+    KillTimer(kRefreshTimer);
+}
+
+void CMainBarDlg::ResumeRefresh() {
+    if (m_nSuspended > 0)
+        --m_nSuspended;
+    if (m_nSuspended == 0 && !m_bClosing) {
+        PostMessage(ui::WM_TIMER_POSTED);
+        SetTimer(kRefreshTimer, m_nRefreshInterval);
+    }
+}
+
+// ---- pages -----------------------------------------------------------------------------
+
+CBarPage* CMainBarDlg::Page(BarPage page) const {
+    const PageSlot& slot = Slot(page);
+    return slot.window ? slot.page : nullptr;
+}
+
+bool CMainBarDlg::IsPageShown(BarPage page) const {
+    const PageSlot& slot = Slot(page);
+    return slot.window && slot.shown;
+}
+
+void CMainBarDlg::OnPageButton(BarPage page) {
+    for (int i = 0; i < kBarPageCount; ++i) {
+        PageSlot& other = m_pages[i];
+        if (static_cast<BarPage>(i) == page || !other.window)
+            continue;
+        other.window->hide();
+        other.shown = false;
+    }
+    PageSlot& slot = Slot(page);
+    if (slot.window && slot.shown) {
+        slot.window->hide();
+        slot.shown = false;
+        return;
+    }
+    if (!slot.window) {
+        const BarPageFactory& make = BarPageFactoryOf(page);
+        if (!make)
+            return;
+        slot.page = make(*this);
+        slot.window = slot.page->PageWindow();
+        slot.page->SetConnected(m_bConnected);
+        DockPage(slot.window);
+        slot.window->show();
+        slot.shown = true;
+        if (PageInfo(page).fetchOnCreate)
+            StartQuoteFetch();
+        return;
+    }
+    DockPage(slot.window);
+    slot.window->show();
+    slot.shown = true;
+}
+
+void CMainBarDlg::ApplyTopmost(QWidget* window) {
+    const bool on = m_bAlwaysOnTop != 0;
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible)
+        window->show(); // changing the flags re-creates the window, hidden
+}
+
+void CMainBarDlg::DockPage(ui::CDialog* page) {
+    if (!page)
+        return;
+    ApplyTopmost(page);
+    const QRect bar = frameGeometry();
+    page->move(bar.left(), bar.bottom() + 1);
+}
+
+void CMainBarDlg::PlaceBar(int position) {
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const QRect desk = s->geometry();
+    const QRect avail = s->availableGeometry();
+    const int taskbarHeight = std::max(0, desk.bottom() - avail.bottom());
+    const QRect frame = frameGeometry();
+    const BarRect desktop{desk.left(), desk.top(), desk.left() + desk.width(),
+                          desk.top() + desk.height()};
+    const BarPoint pt = PlaceBarPosition(position, desktop, taskbarHeight, frame.width(),
+                                         frame.height(), {frame.left(), frame.top()});
+    ApplyTopmost(this);
+    move(pt.x, pt.y);
+    for (auto& slot : m_pages)
+        if (slot.window)
+            DockPage(slot.window);
+}
+
+void CMainBarDlg::moveEvent(QMoveEvent* e) {
+    ui::CDialog::moveEvent(e);
+    for (auto& slot : m_pages)
+        if (slot.window)
+            DockPage(slot.window);
+}
+
+void CMainBarDlg::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton && windowHandle())
+        windowHandle()->startSystemMove();
+    ui::CDialog::mousePressEvent(e);
+}
+
+bool CMainBarDlg::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::MouseButtonPress) {
+        auto* me = static_cast<QMouseEvent*>(e);
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (me->button() == Qt::LeftButton && ui::StartsDrag(this, w) && windowHandle()) {
+            windowHandle()->startSystemMove();
+            return true;
+        }
+    }
+    return ui::CDialog::eventFilter(watched, e);
+}
+
+// ---- buttons ---------------------------------------------------------------------------
+
+void CMainBarDlg::OnLiveChart() {
+    if (!IsLiveChartHours(Clock::Now())) {
+        ui::messageBox(kLiveChartClosed, ui::MB_OK | ui::MB_ICONINFORMATION, this);
+        return;
+    }
+    const PageSlot& watch = Slot(BarPage::Watchlist);
+    const BarAction& open = BarActionOf(IDC_LIVE_CHART);
+    if (!watch.window || !watch.page || !watch.page->LiveChartLoggingOn() || !open) {
+        ui::messageBox(kLiveChartOptions, ui::MB_OK | ui::MB_ICONINFORMATION, this);
+        return;
+    }
+    open(*this);
+}
+
+void CMainBarDlg::OnCloseButton() {
+    if (ui::messageBox(kCloseQuestion, ui::MB_YESNO | ui::MB_ICONQUESTION, this) == ui::IDYES)
+        CloseBar();
+}
+
+void CMainBarDlg::OnAbout() {
+    CAboutDlg about(m_bSimulated, this);
+    about.DoModal();
+}
+
+void CMainBarDlg::SaveAll() {
+    for (auto& slot : m_pages)
+        if (slot.window && slot.page)
+            slot.page->SaveState();
+}
+
+void CMainBarDlg::CloseBar(int exitCode) {
+    if (m_bClosing)
+        return;
+    m_bClosing = true;
+    m_nExitCode = exitCode;
+    KillTimer(kRefreshTimer);
+    for (auto& slot : m_pages) {
+        delete slot.window.data(); // pages keep what they must (the watch list saves) as they go
+        slot.page = nullptr;
+        slot.shown = false;
+    }
+    if (m_tray && m_bIconAdded)
+        m_tray->hide();
+    hide();
+    emit closed(exitCode);
+}
+
+// ---- tray and menus --------------------------------------------------------------------
+
+void CMainBarDlg::AddTrayIcon() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_bIconAdded = false; // no tray in this session: nothing to remove at the end
+        return;
+    }
+    m_tray = new QSystemTrayIcon(QIcon(":/bitmaps/128-32.png"), this);
+    m_tray->setToolTip(kTrayTip);
+    m_trayMenu = new QMenu(this);
+    auto addCommand = [this](const char* text, int id) {
+        QAction* a = m_trayMenu->addAction(text);
+        a->setData(id);
+        connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        return a;
+    };
+    QAction* show = addCommand("Show", ID_TRAY_SHOW);
+    addCommand("Hide", ID_TRAY_HIDE);
+    m_trayMenu->addSeparator();
+    addCommand("Exit", ID_TRAY_EXIT);
+    m_trayMenu->setDefaultAction(show);
+    connect(m_trayMenu, &QMenu::aboutToShow, this, [this] {
+        const auto actions = m_trayMenu->actions();
+        actions[0]->setEnabled(m_bHidden == 1);
+        actions[1]->setEnabled(m_bHidden == 0);
+    });
+    m_tray->setContextMenu(m_trayMenu);
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick)
+                    OnTrayNotify(1, kTrayLeftDoubleClick);
+            });
+    m_tray->show();
+    m_bIconAdded = true;
+}
+
+void CMainBarDlg::OnTrayNotify(int iconId, int mouseMessage) {
+    if (iconId != 1)
+        return;
+    switch (mouseMessage) {
+    case kTrayLeftDoubleClick:
+        if (m_bHidden == 0) {
+            HideAll();
+            m_bHidden = 1;
+        } else {
+            ShowAll();
+            m_bHidden = 0;
+        }
+        break;
+    case kTrayRightDown:
+    case kTrayContextMenu:
+        if (m_trayMenu) {
+            const int command = ui::trackPopupMenu(*m_trayMenu, QCursor::pos());
+            if (command)
+                OnCommand(command);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainBarDlg::ShowAll() {
+    show();
+    for (auto& slot : m_pages)
+        if (slot.window && slot.shown) {
+            DockPage(slot.window);
+            slot.window->show();
+        }
+}
+
+void CMainBarDlg::HideAll() {
+    hide();
+    for (auto& slot : m_pages)
+        if (slot.window && slot.shown)
+            slot.window->hide();
+}
+
+std::unique_ptr<QMenu> CMainBarDlg::BuildContextMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    auto add = [](QMenu* m, const char* text, int id) {
+        QAction* a = m->addAction(text);
+        a->setData(id);
+        return a;
+    };
+    add(menu.get(), "Top    Left", ID_TOP_LEFT);
+    add(menu.get(), "Top    Right", ID_TOP_RIGHT);
+    add(menu.get(), "Bottom Left", ID_BOTTOM_LEFT);
+    add(menu.get(), "Bottom Right", ID_BOTTOM_RIGHT);
+    menu->addSeparator();
+    add(menu.get(), "Top    Center", ID_TOP_CENTER);
+    add(menu.get(), "Bottom Center", ID_BOTTOM_CENTER);
+    menu->addSeparator();
+    QMenu* speed = menu->addMenu("My Internet Speed");
+    for (auto [text, id] : {std::pair{"Low", ID_SPEED_LOW},
+                            {"Medium", ID_SPEED_MEDIUM},
+                            {"High", ID_SPEED_HIGH},
+                            {"Very High", ID_SPEED_VERY_HIGH}}) {
+        QAction* a = add(speed, text, id);
+        a->setCheckable(true);
+        a->setChecked(id == m_nSpeedCommand);
+    }
+    menu->addSeparator();
+    add(menu.get(), "CLOSE ME!!!", ID_CLOSE_ME);
+    return menu;
+}
+
+void CMainBarDlg::contextMenuEvent(QContextMenuEvent* e) {
+    ShowContextMenu(e->globalPos(), e->reason() == QContextMenuEvent::Keyboard);
+}
+
+void CMainBarDlg::ShowContextMenu(const QPoint& screenPos, bool fromKeyboard) {
+    // A menu asked for from the keyboard is left to the default handling (none).
+    if (fromKeyboard || !frameGeometry().contains(screenPos))
+        return;
+    auto menu = BuildContextMenu();
+    const int command = ui::trackPopupMenu(*menu, screenPos);
+    if (command)
+        OnCommand(command);
+}
+
+void CMainBarDlg::SetSpeed(int command) {
+    // Slower connections refresh less often; "High" is the classic 15 seconds.
+    static const std::map<int, int> kIntervals = {{ID_SPEED_LOW, 30000},
+                                                  {ID_SPEED_MEDIUM, 20000},
+                                                  {ID_SPEED_HIGH, 15000},
+                                                  {ID_SPEED_VERY_HIGH, 10000}};
+    m_nSpeedCommand = command;
+    m_nRefreshInterval = kIntervals.at(command);
+    if (m_bProbeDone && HasTimer(kRefreshTimer))
+        SetTimer(kRefreshTimer, m_nRefreshInterval);
+}
+
+void CMainBarDlg::OnCommand(int command) {
+    switch (command) {
+    case ID_TOP_LEFT:
+    case ID_TOP_RIGHT:
+    case ID_BOTTOM_LEFT:
+    case ID_BOTTOM_RIGHT:
+    case ID_TOP_CENTER:
+    case ID_BOTTOM_CENTER:
+        PlaceBar(command);
+        break;
+    case ID_SPEED_LOW:
+    case ID_SPEED_MEDIUM:
+    case ID_SPEED_HIGH:
+    case ID_SPEED_VERY_HIGH:
+        SetSpeed(command);
+        break;
+    case ID_CLOSE_ME:
+    case ID_TRAY_EXIT:
+        CloseBar();
+        break;
+    case ID_TRAY_SHOW:
+        ShowAll();
+        m_bHidden = 0;
+        break;
+    case ID_TRAY_HIDE:
+        HideAll();
+        m_bHidden = 1;
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,262 @@
+#include "app/market_app.h"
+
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sstream>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+
+#include "app/main_bar_dlg.h"
+#include "app/tour.h"
+#include "charts/hist_chart_dlg.h"
+#include "marketsim/market_server.h"
+#include "platform/base/clock.h"
+#include "platform/base/paths.h"
+#include "platform/base/text.h"
+#include "platform/inet/internet_session.h"
+#include "platform/inet/service_url.h"
+#include "setup/setup.h"
+
+namespace {
+
+// Where a pinned tour shows the market: a Monday, in the session.
+constexpr const char* kTourClock = "2026-12-07 11:00:00";
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int signal) {
+    const char c = static_cast<char>(signal);
+    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &c, 1);
+}
+
+bool HaveDisplay() {
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (const char* s = std::getenv(v); s && *s)
+            return true;
+    return false;
+}
+
+// One bar per user: a second one would rewrite the same watch table.
+class InstanceLock final {
+public:
+    bool Acquire() {
+        const std::string dir =
+            std::getenv("XDG_RUNTIME_DIR") ? paths::RuntimeDir() : paths::ConfigDir();
+        paths::MakeDirs(dir);
+        m_path = paths::Join(dir, "koravel.lock");
+        m_fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd < 0)
+            return true; // nowhere to lock: do not stop the user over it
+        return flock(m_fd, LOCK_EX | LOCK_NB) == 0;
+    }
+    ~InstanceLock() {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+};
+
+} // namespace
+
+std::string AppUsage() {
+    return "Usage: koravel [options]\n"
+           "  --market URL     base URL of the market services (default: the embedded simulated "
+           "market)\n"
+           "  --clock TIME     start the program's clock and the simulated market at\n"
+           "                   \"YYYY-MM-DD HH:MM:SS\" (local time, read as IST by the market)\n"
+           "  --seed N         seed of the simulated market's prices (default 7)\n"
+           "  --speed N        simulated market seconds per real second (default 1)\n"
+           "  --tour DIR       write pictures of the bar and its pages to DIR, then exit\n"
+           "  --nosplash       start without the splash picture\n"
+           "  --help           this text\n";
+}
+
+bool ParseAppOptions(int argc, char** argv, AppOptions& o, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                error = a + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--market") {
+            if (!value(o.market))
+                return false;
+        } else if (a == "--clock") {
+            if (!value(v))
+                return false;
+            if (!ParseLocalTime(v)) {
+                error = "--clock must be \"YYYY-MM-DD HH:MM:SS\"";
+                return false;
+            }
+            o.clock = v;
+        } else if (a == "--seed") {
+            if (!value(v))
+                return false;
+            o.seed = std::strtoull(v.c_str(), nullptr, 10);
+        } else if (a == "--speed") {
+            if (!value(v))
+                return false;
+            o.speed = text::CStrToD(v);
+            if (!(o.speed >= 0 && o.speed <= 100000)) {
+                error = "--speed must be between 0 and 100000";
+                return false;
+            }
+        } else if (a == "--tour") {
+            if (!value(o.tourDir))
+                return false;
+        } else if (a == "--nosplash" || a == "/Embedding" || a == "-Embedding" ||
+                   a == "/Automation" || a == "-Automation") {
+            o.noSplash = true;
+        } else {
+            error = "unknown option " + a;
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunKoravel(int argc, char** argv) {
+    AppOptions options;
+    std::string error;
+    if (!ParseAppOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "koravel: %s\n%s", error.c_str(), AppUsage().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(AppUsage().c_str(), stdout);
+        return 0;
+    }
+    const bool tour = !options.tourDir.empty();
+    if (!HaveDisplay()) {
+        if (!tour) {
+            std::fprintf(
+                stderr,
+                "koravel: there is no display to show the bar on (DISPLAY and WAYLAND_DISPLAY are "
+                "unset); run it in a desktop session, or see it in pictures with: koravel --tour "
+                "DIR\n");
+            return 1;
+        }
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    if (tour && !options.clock)
+        options.clock = kTourClock;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Koravel");
+    QApplication::setQuitOnLastWindowClosed(false); // the bar hidden in the tray is still running
+    std::setlocale(LC_NUMERIC, "C");                // files and protocols use the decimal point
+    inet::GlobalInit();
+
+    // The tour keeps to a data root of its own, so it never touches the user's lists.
+    QTemporaryDir tourData;
+    if (tour) {
+        const std::string root = tourData.path().toStdString();
+        setenv("KORAVEL_ROOT", root.c_str(), 1);
+        setenv("ODBCINI", (root + "/odbc.ini").c_str(), 1);
+        setup::Options so;
+        so.root = root;
+        so.dbFile = root + "/CompanyList.db";
+        so.odbcIni = root + "/odbc.ini";
+        std::ostringstream out, err;
+        if (setup::Run(so, out, err) != 0)
+            std::fprintf(stderr, "koravel: the tour's data source could not be set up: %s",
+                         err.str().c_str());
+    }
+
+    InstanceLock lock;
+    if (!tour && !lock.Acquire()) {
+        std::fprintf(stderr, "koravel: Koravel is already running for this user.\n");
+        ui::messageBox("Koravel is already running.", ui::MB_OK | ui::MB_ICONINFORMATION);
+        return 1;
+    }
+
+    // Time: a given clock runs on from its moment; the tour's stands still.
+    if (options.clock) {
+        const LocalTime start = *ParseLocalTime(*options.clock);
+        if (tour)
+            Clock::SetFixed(start);
+        else
+            Clock::SetRunningFrom(start);
+    }
+
+    // The market: configured services, or the simulated market in this process.
+    if (!options.market.empty())
+        inet::SetCommandLineMarket(options.market);
+    std::unique_ptr<sim::MarketServer> market;
+    bool simulated = false;
+    if (inet::NeedsEmbeddedMarket()) {
+        sim::MarketOptions mo;
+        mo.seed = options.seed;
+        mo.speed = tour ? 0 : options.speed;
+        if (options.clock) {
+            sim::CivilSeconds t = 0;
+            sim::VirtualClock::Parse(*options.clock, t);
+            mo.clock = t;
+        }
+        market = sim::StartEmbeddedMarket(mo);
+        if (!market) {
+            std::fprintf(stderr, "koravel: the simulated market could not start on 127.0.0.1\n");
+            return 1;
+        }
+        inet::SetEmbeddedMarket(market->BaseUrl());
+        simulated = inet::ServiceBase(inet::Service::Quote) == market->BaseUrl();
+    }
+
+    InstallHistChartOpener();
+
+    CMainBarDlg bar;
+    bar.SetShowSplash(!options.noSplash && !tour);
+    bar.SetSimulated(simulated);
+    int exitCode = 0;
+    QObject::connect(&bar, &CMainBarDlg::closed, &app, [&](int code) {
+        exitCode = code;
+        app.exit(code);
+    });
+
+    // Termination signals end the program cleanly: pages save what they keep.
+    if (pipe2(g_signalPipe, O_CLOEXEC) == 0) {
+        auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &bar, [&bar] {
+            char c = 0;
+            [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &c, 1);
+            bar.SaveAll();
+            bar.CloseBar(0);
+        });
+        struct sigaction sa {};
+        sa.sa_handler = OnSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        for (int s : {SIGTERM, SIGINT, SIGHUP})
+            sigaction(s, &sa, nullptr);
+    }
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &bar,
+                     [&bar](QSessionManager&) { bar.SaveAll(); });
+
+    bar.Create(true);
+    std::unique_ptr<CTour> tourRun;
+    if (tour) {
+        tourRun = std::make_unique<CTour>(bar, QString::fromStdString(options.tourDir));
+        tourRun->Start();
+    }
+    app.exec();
+    CInternetSession::CancelAll(); // no transfer outlives the program
+    return exitCode;
+}

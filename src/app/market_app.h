@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// How the program was started.
+struct AppOptions {
+    std::string market; // --market URL
+    std::optional<std::string>
+        clock; // --clock "YYYY-MM-DD HH:MM:SS": the program's and the market's time
+    unsigned long long seed = 7; // --seed N for the embedded market
+    double speed = 1.0;          // --speed N for the embedded market
+    std::string tourDir;         // --tour DIR
+    bool noSplash = false;       // --nosplash (also /Embedding, /Automation)
+    bool help = false;
+};
+
+// Reads the command line; false with a message for bad usage.
+bool ParseAppOptions(int argc, char** argv, AppOptions& options, std::string& error);
+std::string AppUsage();
+
+// The application: start-up, the embedded market, the one-instance lock, clean ends on
+// signals and at logout. Returns the exit status.
+int RunKoravel(int argc, char** argv);

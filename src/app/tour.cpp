@@ -1,0 +1,141 @@
+#include "app/tour.h"
+
+#include <cstdio>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QPainter>
+#include <QThread>
+#include <QTimer>
+
+#include "app/about_dlg.h"
+#include "app/main_bar_dlg.h"
+#include "charts/hist_chart_dlg.h"
+#include "charts/image_view.h"
+
+namespace {
+
+std::vector<std::pair<std::string, CTour::Step>>& Steps() {
+    static std::vector<std::pair<std::string, CTour::Step>> steps;
+    return steps;
+}
+
+} // namespace
+
+CTour::CTour(CMainBarDlg& bar, QString dir) : m_bar(bar), m_dir(std::move(dir)) {}
+
+void CTour::AddStep(const std::string& name, Step step) {
+    Steps().emplace_back(name, std::move(step));
+}
+
+bool CTour::Wait(int ms, const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        if (done && done())
+            return true;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return done ? done() : true;
+}
+
+QImage CTour::Docked(QWidget& bar, QWidget& page) {
+    const QImage top = bar.grab().toImage();
+    const QImage bottom = page.grab().toImage();
+    QImage out(std::max(top.width(), bottom.width()), top.height() + bottom.height(),
+               QImage::Format_RGB32);
+    out.fill(QColor(0x30, 0x38, 0x40)); // the desktop around them
+    QPainter p(&out);
+    p.drawImage(0, 0, top);
+    p.drawImage(0, top.height(), bottom);
+    return out;
+}
+
+void CTour::Start() {
+    if (!QDir().mkpath(m_dir)) {
+        std::fprintf(stderr, "koravel: cannot create the tour folder %s\n", qPrintable(m_dir));
+        Finish(2);
+        return;
+    }
+    connect(&m_bar, &CMainBarDlg::refreshed, this, [this](bool ok) {
+        if (ok && !m_started) {
+            m_started = true;
+            QTimer::singleShot(0, this, &CTour::Run);
+        }
+    });
+    QTimer::singleShot(60000, this, [this] {
+        if (!m_started) {
+            std::fprintf(stderr, "koravel: the tour saw no refresh within a minute\n");
+            Finish(3);
+        }
+    });
+}
+
+bool CTour::Save(const QImage& image, const QString& name) {
+    const QString path = m_dir + "/" + name + ".png";
+    if (image.isNull() || !image.save(path, "PNG")) {
+        std::fprintf(stderr, "koravel: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    m_written << path;
+    return true;
+}
+
+void CTour::Run() {
+    Wait(200);
+    bool ok = Save(m_bar.grab().toImage(), "bar");
+
+    // The context menu, as a right click on the bar shows it.
+    {
+        auto menu = m_bar.BuildContextMenu();
+        menu->popup(m_bar.mapToGlobal(QPoint(40, 30)));
+        Wait(150);
+        ok = Save(menu->grab().toImage(), "menu") && ok;
+        menu->close();
+    }
+
+    {
+        CAboutDlg about(true, &m_bar);
+        about.EnsureInitialized();
+        about.show();
+        Wait(150);
+        ok = Save(about.grab().toImage(), "about") && ok;
+        about.hide();
+    }
+
+    {
+        CHistChartDlg* chart = CHistChartDlg::Open(&m_bar, "NIFTY", "", "^NSEI");
+        Wait(20000, [chart] { return !chart->Browser()->IsBusy(); });
+        Wait(100);
+        ok = Save(chart->grab().toImage(), "histchart") && ok;
+        chart->close();
+        delete chart;
+    }
+
+    for (int i = 0; i < kBarPageCount; ++i) {
+        const auto page = static_cast<BarPage>(i);
+        if (!BarPageFactoryOf(page))
+            continue;
+        m_bar.OnPageButton(page);
+        const int seen = m_bar.RefreshCount();
+        Wait(20000, [&] { return m_bar.RefreshCount() > seen || !PageInfo(page).fetchOnCreate; });
+        Wait(300);
+        if (CBarPage* p = m_bar.Page(page))
+            ok = Save(Docked(m_bar, *p->PageWindow()), PageInfo(page).name) && ok;
+        m_bar.OnPageButton(page); // and hide it again
+    }
+
+    for (const auto& [name, step] : Steps())
+        ok = Save(step(m_bar), QString::fromStdString(name)) && ok;
+
+    for (const QString& path : m_written)
+        std::printf("%s\n", qPrintable(path));
+    Finish(ok ? 0 : 4);
+}
+
+void CTour::Finish(int exitCode) {
+    m_bar.CloseBar(exitCode);
+}

@@ -1,0 +1,93 @@
+#include "platform/base/validate.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+
+#include "platform/base/text.h"
+
+namespace validate {
+
+namespace {
+
+locale_t CLocale() {
+    static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return loc;
+}
+
+std::string Bound(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", v);
+    return buf;
+}
+
+} // namespace
+
+std::optional<double> ParseDouble(const std::string& text) {
+    const std::string t = text::Trim(text);
+    if (t.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    const double v = strtod_l(t.c_str(), &end, CLocale());
+    if (end == t.c_str() || *end != '\0')
+        return std::nullopt;
+    return v;
+}
+
+std::optional<long> ParseInt(const std::string& text) {
+    const std::string t = text::Trim(text);
+    if (t.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(t.c_str(), &end, 10);
+    if (end == t.c_str() || *end != '\0' || errno == ERANGE || v > INT32_MAX || v < INT32_MIN)
+        return std::nullopt;
+    return static_cast<long>(v);
+}
+
+std::string NumberMessage() {
+    return "Please enter a number.";
+}
+std::string IntegerMessage() {
+    return "Please enter an integer.";
+}
+
+std::string NumberRangeMessage(double min, double max) {
+    return "Please enter a number between " + Bound(min) + " and " + Bound(max) + ".";
+}
+
+std::string IntegerRangeMessage(long min, long max) {
+    return "Please enter an integer between " + std::to_string(min) + " and " +
+           std::to_string(max) + ".";
+}
+
+std::string MaxCharsMessage(int max) {
+    return "Please enter no more than " + std::to_string(max) + " characters.";
+}
+
+std::string CheckDouble(const std::string& text, double min, double max, double* value) {
+    const auto v = ParseDouble(text);
+    if (!v)
+        return NumberMessage();
+    if (*v < min || *v > max)
+        return NumberRangeMessage(min, max);
+    if (value)
+        *value = *v;
+    return {};
+}
+
+std::string CheckInt(const std::string& text, long min, long max, long* value) {
+    const auto v = ParseInt(text);
+    if (!v)
+        return IntegerMessage();
+    if (*v < min || *v > max)
+        return IntegerRangeMessage(min, max);
+    if (value)
+        *value = *v;
+    return {};
+}
+
+} // namespace validate

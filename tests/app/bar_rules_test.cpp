@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "app/core/bar_rules.h"
+#include "charts/core/hist_chart_address.h"
+
+namespace {
+
+TEST(BarRulesTest, PlacementOnA1024x768DesktopWithA30PixelPanel) {
+    const BarRect desktop{0, 0, 1024, 768};
+    const int w = 582, h = 111;
+    const BarPoint here{17, 29};
+    struct Case {
+        int position;
+        BarPoint expected;
+    };
+    const Case cases[] = {
+        {ID_TOP_LEFT, {0, 0}},           {ID_TOP_RIGHT, {1024 - w, 0}},
+        {ID_BOTTOM_LEFT, {0, 738 - h}},  {ID_BOTTOM_RIGHT, {1024 - w, 738 - h}},
+        {ID_TOP_CENTER, {512 - 291, 0}}, {ID_BOTTOM_CENTER, {512 - 291, 738 - h}},
+        {kKeepPosition, here},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaceBarPosition(c.position, desktop, 30, w, h, here), c.expected) << c.position;
+    // Odd widths divide toward zero, each half on its own.
+    EXPECT_EQ(PlaceBarPosition(ID_TOP_CENTER, {0, 0, 1025, 768}, 0, 583, h, here).x, 512 - 291);
+}
+
+TEST(BarRulesTest, CombinedRequestAddsExistingPagesInOrder) {
+    const RequestBlock none;
+    EXPECT_EQ(BuildBarSymbolList(none, none, none, none), "^NSEI,^BSESN,USDINR=X");
+    const RequestBlock emptyWatch{true, {}};
+    EXPECT_EQ(BuildBarSymbolList(emptyWatch, none, none, none), "^NSEI,^BSESN,USDINR=X,");
+    const RequestBlock watch{true, {"TCS.NS", "SBIN.BO"}};
+    const RequestBlock profile{true, {"INFY.NS"}};
+    const RequestBlock world{true, {"^DJI", "^FTSE "}};
+    const RequestBlock indices{true, {"^NSEBANK"}};
+    EXPECT_EQ(BuildBarSymbolList(watch, profile, world, indices),
+              "^NSEI,^BSESN,USDINR=X,TCS.NS,SBIN.BO,INFY.NS,^DJI,^FTSE ,^NSEBANK");
+    EXPECT_EQ(BuildBarSymbolList(none, none, world, none), "^NSEI,^BSESN,USDINR=X,^DJI,^FTSE ");
+}
+
+TEST(BarRulesTest, LiveChartHours) {
+    EXPECT_TRUE(IsLiveChartHours(MakeLocalTime(2026, 12, 4, 15, 30, 0)));  // Friday 15:30:00
+    EXPECT_FALSE(IsLiveChartHours(MakeLocalTime(2026, 12, 4, 15, 30, 1))); // 15:30:01
+    EXPECT_TRUE(IsLiveChartHours(MakeLocalTime(2026, 12, 7, 9, 55, 0)));
+    EXPECT_FALSE(IsLiveChartHours(MakeLocalTime(2026, 12, 7, 9, 54, 59)));
+    EXPECT_FALSE(IsLiveChartHours(MakeLocalTime(2026, 12, 5, 12, 0, 0))); // Saturday noon
+    EXPECT_FALSE(IsLiveChartHours(MakeLocalTime(2026, 12, 6, 12, 0, 0))); // Sunday
+}
+
+TEST(BarRulesTest, AnAnswerMustQuoteTheFirstSymbol) {
+    EXPECT_TRUE(AnswersFor({"\"^NSEI\",24666.95,\"12/7/2026\""}, "^NSEI"));
+    EXPECT_FALSE(AnswersFor({"<html><head><title>Error</title>"}, "^NSEI"));
+    EXPECT_FALSE(AnswersFor({"\"^BSESN\",84000"}, "^NSEI"));
+    EXPECT_FALSE(AnswersFor({}, "^NSEI"));
+    EXPECT_FALSE(AnswersFor({""}, "^NSEI"));
+}
+
+TEST(HistChartChoicesTest, AddressesAfterButtonSequences) {
+    HistChartChoices c;
+    const std::string base = "http://charts.test";
+    EXPECT_EQ(c.Address(base, HistChartChoices::ChartSymbol("TCS", "NSE")),
+              "http://charts.test/z?s=TCS.NS&t=1d&q=l&l=off&z=m&p=&a=&c=");
+    EXPECT_EQ(HistChartChoices::ChartSymbol("X", "BSE"), "X.BO");
+    EXPECT_EQ(HistChartChoices::ChartSymbol("^NSEI", "24,666.95"), "^NSEI");
+
+    // Six average clicks: only the first five are taken.
+    for (const char* v : {",m5", ",e10", ",m20", ",e50", ",m100", ",m200"})
+        c.AddAverage(v);
+    EXPECT_EQ(c.averages(), ",m5,e10,m20,e50,m100");
+    EXPECT_EQ(c.averageCount(), 6);
+
+    HistChartChoices d;
+    d.AddAverage(",m50");
+    d.AddAverage(",e20");
+    d.AddOverlay(",b");
+    EXPECT_EQ(d.averages(), ",m50,e20,b");
+    d.AddIndicator(",r14");
+    d.AddIndicator(",r14");
+    EXPECT_EQ(d.indicators(), ",r14,r14");
+    d.SetCompare(true);
+    d.SetRange(8);
+    d.SetType("c");
+    d.SetScale("on");
+    d.SetSize("l");
+    EXPECT_EQ(
+        d.Address(base, "M&M.NS"),
+        "http://charts.test/z?s=M%26M.NS&t=2y&q=c&l=on&z=l&p=,m50,e20,b&a=,r14,r14&c=^BSESN,^NSEI");
+    d.SetCompare(false);
+    EXPECT_EQ(d.compare(), "");
+    d.SetRange(3); // an index no button gives
+    EXPECT_EQ(HistChartChoices::RangeCode(d.rangeIndex()), "");
+    EXPECT_EQ(YearRangeText("  \"2,100.00 - 3,100.00\" "), "2,100.00 - 3,100.00");
+}
+
+} // namespace

@@ -1,0 +1,144 @@
+#include <vector>
+
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include "controls/color_button.h"
+#include "controls/export_csv_dlg.h"
+#include "controls/link_label.h"
+#include "controls/splash_wnd.h"
+#include "platform/base/clock.h"
+#include "platform/ui/message_box.h"
+
+namespace {
+
+struct Hooks {
+    explicit Hooks(ui::ModalHook modal) {
+        ui::SetModalHook(std::move(modal));
+        ui::SetMessageBoxHook([this](const ui::MessageBoxCall& call) {
+            messages.push_back(call.text);
+            return ui::IDOK;
+        });
+    }
+    ~Hooks() {
+        ui::SetModalHook(nullptr);
+        ui::SetMessageBoxHook(nullptr);
+    }
+    std::vector<std::string> messages;
+};
+
+TEST(ExportCsvDlgTest, ProposesTheTimeAndRefusesBadNamesUntilOneIsGood) {
+    ScopedFixedClock clock(MakeLocalTime(2008, 5, 6, 15, 4, 9));
+    std::vector<int> resultsWhileOpen;
+    Hooks hooks([&](QDialog& d) {
+        auto& dlg = dynamic_cast<CExportCsvDlg&>(d);
+        auto* edit = dlg.Control<QLineEdit>(1116);
+        auto* ok = dlg.Control<CColorButton>(ui::IDOK);
+        EXPECT_EQ(edit->text(), "06-05-2008_03-04-09PM");
+        EXPECT_EQ(edit->maxLength(), 25);
+        EXPECT_TRUE(ok->IsOwnerDrawn() && dlg.Control<CColorButton>(ui::IDCANCEL)->IsOwnerDrawn());
+        for (const char* bad : {"   ", "a/b", "..\\x"}) {
+            edit->setText(bad);
+            ok->click();
+            resultsWhileOpen.push_back(dlg.result());
+        }
+        edit->setText("  my shares ");
+        ok->click();
+        return dlg.result();
+    });
+    CExportCsvDlg dlg;
+    EXPECT_EQ(dlg.DoModal(), ui::IDOK);
+    EXPECT_EQ(dlg.GetFileName(), "my shares");
+    EXPECT_EQ(resultsWhileOpen, (std::vector<int>{0, 0, 0})) << "refused names keep it open";
+    const std::vector<std::string> expected = {"Please write a name for the CSV file",
+                                               "The file name can't contain \\, / or ..",
+                                               "The file name can't contain \\, / or .."};
+    EXPECT_EQ(hooks.messages, expected);
+}
+
+QPixmap Picture() {
+    QPixmap p(40, 20);
+    p.fill(Qt::darkBlue);
+    return p;
+}
+
+TEST(SplashTest, ShowsOneAtATimeUntilAKeyAButtonOrItsTime) {
+    QLineEdit edit;
+    edit.setGeometry(100, 100, 400, 200);
+    edit.show();
+    edit.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&edit));
+    int shortcuts = 0;
+    QShortcut shortcut(QKeySequence(Qt::Key_F5), &edit);
+    shortcut.setContext(Qt::ApplicationShortcut);
+    QObject::connect(&shortcut, &QShortcut::activated, [&] { ++shortcuts; });
+    auto show = [&](int ms) { return CSplashWnd::ShowSplashScreen(ms, Picture(), &edit); };
+
+    EXPECT_FALSE(show(60000)) << "off until the program turns it on";
+    CSplashWnd::EnableSplashScreen(true);
+    ASSERT_TRUE(show(60000));
+    EXPECT_FALSE(show(60000)) << "one at a time";
+    ASSERT_NE(CSplashWnd::Current(), nullptr);
+    EXPECT_EQ(CSplashWnd::Current()->geometry().center(), edit.frameGeometry().center());
+
+    // The press that hides it goes no further: no text, no shortcut, no click.
+    QTest::keyClick(&edit, Qt::Key_A);
+    EXPECT_EQ(CSplashWnd::Current(), nullptr);
+    ASSERT_TRUE(show(60000));
+    QTest::keyClick(&edit, Qt::Key_F5);
+    EXPECT_EQ(CSplashWnd::Current(), nullptr);
+    ASSERT_TRUE(show(60000));
+    QTest::mouseClick(&edit, Qt::RightButton);
+    EXPECT_EQ(CSplashWnd::Current(), nullptr);
+    EXPECT_EQ(edit.text(), "");
+    EXPECT_EQ(shortcuts, 0);
+
+    ASSERT_TRUE(show(30));
+    EXPECT_TRUE(QTest::qWaitFor([] { return CSplashWnd::Current() == nullptr; }, 5000));
+    CSplashWnd::EnableSplashScreen(false);
+    QTest::keyClick(&edit, Qt::Key_B);
+    EXPECT_EQ(edit.text(), "b");
+}
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QString> opened;
+public slots:
+    void open(const QUrl& url) { opened.push_back(url.toString()); }
+};
+
+TEST(LinkLabelTest, ShowsPlainTextAndOpensOnlyWebAddressesWhenClickable) {
+    UrlCatcher catcher;
+    for (const char* scheme : {"http", "https", "file"})
+        QDesktopServices::setUrlHandler(scheme, &catcher, "open");
+
+    CLinkLabel label("https://example.com/quotes", nullptr);
+    QTest::mouseClick(&label, Qt::LeftButton); // not clickable yet
+    label.SetClickable(true);
+    QTest::mouseClick(&label, Qt::LeftButton);
+    for (const char* text : {"file:///etc/passwd", "5,120.35"}) {
+        label.SetText(text);
+        QTest::mouseClick(&label, Qt::LeftButton);
+    }
+    EXPECT_EQ(catcher.opened, std::vector<QString>{"https://example.com/quotes"});
+    for (const char* scheme : {"http", "https", "file"})
+        QDesktopServices::unsetUrlHandler(scheme);
+
+    label.SetText("<b>5,120.35</b>");
+    EXPECT_EQ(label.textFormat(), Qt::PlainText);
+    label.SetTextColor(colors::kRed);
+    label.SetFontSize(14);
+    label.SetFontBold(true);
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(label.font().pixelSize(), 14);
+    EXPECT_EQ(label.font().weight(), QFont::Bold);
+}
+
+} // namespace
+
+#include "dialogs_test.moc"

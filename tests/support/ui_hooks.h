@@ -1,0 +1,39 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/ui/message_box.h"
+
+namespace testsupport {
+
+// Answers every message box while it lives: records the texts, returns scripted answers
+// (IDOK, or IDYES for a question, when nothing is scripted).
+class MessageBoxRecorder final {
+public:
+    MessageBoxRecorder() {
+        ui::SetMessageBoxHook([this](const ui::MessageBoxCall& call) {
+            m_texts.push_back(call.text);
+            if (!m_answers.empty()) {
+                const int a = m_answers.front();
+                m_answers.pop_front();
+                return a;
+            }
+            return (call.type & 0xF) == ui::MB_YESNO ? ui::IDYES : ui::IDOK;
+        });
+    }
+    ~MessageBoxRecorder() { ui::SetMessageBoxHook(nullptr); }
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    void Answer(int id) { m_answers.push_back(id); }
+    const std::vector<std::string>& Texts() const { return m_texts; }
+    void Clear() { m_texts.clear(); }
+
+private:
+    std::vector<std::string> m_texts;
+    std::deque<int> m_answers;
+};
+
+} // namespace testsupport
