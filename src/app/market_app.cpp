@@ -184,7 +184,8 @@ int RunKoravel(int argc, char** argv) {
     InstanceLock lock;
     if (!tour && !lock.Acquire()) {
         std::fprintf(stderr, "koravel: Koravel is already running for this user.\n");
-        ui::messageBox("Koravel is already running.", ui::MB_OK | ui::MB_ICONINFORMATION);
+        if (QGuiApplication::platformName() != "offscreen") // nobody could answer a box there
+            ui::messageBox("Koravel is already running.", ui::MB_OK | ui::MB_ICONINFORMATION);
         return 1;
     }
 

@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -378,6 +379,20 @@ TEST_F(MainBarTest, CloseAsksLiveChartKeepsToItsHours) {
     bar.Control<QPushButton>(IDC_CLOSE)->click(); // answered Yes
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(bar.isVisible());
+}
+
+TEST_F(MainBarTest, EscapeAndEnterCloseAtOnce) {
+    for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
+        CMainBarDlg& bar = StartBar();
+        MessageBoxRecorder boxes;
+        int closed = 0;
+        QObject::connect(&bar, &CMainBarDlg::closed, [&](int) { ++closed; });
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(&bar, &press);
+        EXPECT_EQ(closed, 1) << key;
+        EXPECT_TRUE(boxes.Texts().empty()) << "no question asked";
+        m_bar.reset();
+    }
 }
 
 TEST_F(MainBarTest, AboutBoxTexts) {

@@ -1,0 +1,90 @@
+// The bar's start-up to its first painted rows with data, and the user-interface thread's
+// share of one refresh (the completion handler with the bar alone).
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <benchmark/benchmark.h>
+
+#include "app/main_bar_dlg.h"
+#include "marketsim/market_server.h"
+#include "platform/base/clock.h"
+#include "platform/inet/internet_session.h"
+#include "platform/inet/service_url.h"
+#include "quotes/line_fetch.h"
+
+namespace {
+
+sim::MarketServer* g_market = nullptr;
+
+bool Wait(const std::function<bool()>& done, int ms = 20000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+void BM_StartToFirstPaintedRefresh(benchmark::State& state) {
+    for (auto _ : state) {
+        CMainBarDlg bar;
+        bar.SetShowSplash(false);
+        bar.Create(true);
+        if (!Wait([&] { return bar.RefreshCount() >= 1; })) {
+            state.SkipWithError("no refresh");
+            break;
+        }
+        benchmark::DoNotOptimize(bar.grab()); // the rows painted with their data
+        state.PauseTiming();
+        bar.CloseBar();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartToFirstPaintedRefresh)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+
+void BM_RefreshHandlerBarAlone(benchmark::State& state) {
+    CMainBarDlg bar;
+    bar.SetShowSplash(false);
+    bar.Create(true);
+    Wait([&] { return bar.RefreshCount() >= 1; });
+    bar.KillTimer(CMainBarDlg::kRefreshTimer);
+    const std::vector<std::string> answer = {
+        "\"^NSEI\",24666.95,\"12/7/2026\",\"11:00am\",-1.91,24720.43,24724.17,24646.46,0,23460.37,26590.38",
+        "\"^BSESN\",84422.86,\"12/7/2026\",\"11:00am\",-178.67,84774.73,84774.73,84406.13,0,77012.10,88011.35",
+        "\"USDINR=X\",90.4123,\"12/7/2026\",\"11:00am\",+0.0922,90.3814,90.4387,90.2807,0,87.8138,91.5336"};
+    for (auto _ : state) {
+        for (const auto& line : answer)
+            QuoteLines.Add(line);
+        ui::postMessage(&bar, msg::WM_QUOTES_READY, 1, 0);
+        QCoreApplication::sendPostedEvents(&bar);
+        QCoreApplication::processEvents(); // the list's repaint
+    }
+    bar.CloseBar();
+}
+BENCHMARK(BM_RefreshHandlerBarAlone)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    inet::GlobalInit();
+    sim::MarketOptions o;
+    o.seed = 7;
+    sim::CivilSeconds t = 0;
+    sim::VirtualClock::Parse("2026-12-07 11:00:00", t);
+    o.clock = t;
+    o.speed = 0;
+    auto market = sim::StartEmbeddedMarket(o);
+    g_market = market.get();
+    inet::SetCommandLineMarket(market->BaseUrl());
+    Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
