@@ -36,6 +36,10 @@ public:
     virtual void SuspendRefresh() = 0;
     virtual void ResumeRefresh() = 0;
     virtual QWidget* Window() = 0;
+    // 1 while the live feed to the charting program runs (rows may not change then).
+    virtual int IsLiveFeedStarted() const = 0;
+    // A page's own close button that only hides it.
+    virtual void HidePage(BarPage page) = 0;
 };
 
 // A page as the bar sees it: a window, and for pages that add symbols, the entries of the

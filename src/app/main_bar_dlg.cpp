@@ -13,6 +13,7 @@
 #include <QWindow>
 
 #include "app/about_dlg.h"
+#include "app/ticker_bar_dlg.h"
 #include "controls/color_button.h"
 #include "controls/list_ctrl.h"
 #include "controls/quote_lists.h"
@@ -119,6 +120,8 @@ void CMainBarDlg::BuildTemplate() {
                 OnPageButton(*page);
             else if (id == IDC_LIVE_CHART)
                 OnLiveChart();
+            else if (id == IDC_TICKER_BAR)
+                OnTickerBarButton();
             else if (const BarAction& action = BarActionOf(id))
                 action(*this);
         });
@@ -239,7 +242,7 @@ void CMainBarDlg::UpdateButtons() {
         if (QWidget* b = GetDlgItem(PageInfo(page).buttonId))
             b->setEnabled(static_cast<bool>(BarPageFactoryOf(page)));
     }
-    for (int id : {IDC_AMIBROKER, IDC_TICKER_BAR})
+    for (int id : {IDC_AMIBROKER})
         if (QWidget* b = GetDlgItem(id))
             b->setEnabled(static_cast<bool>(BarActionOf(id)));
 }
@@ -358,6 +361,8 @@ void CMainBarDlg::OnQuotesReady(int result) {
         emit refreshed(false);
         return;
     }
+    if (m_ticker && m_ticker->isVisible())
+        m_ticker->UpdateTicker();
     InsertIndexRows();
     ++m_nRefreshes;
     emit refreshed(true);
@@ -431,6 +436,13 @@ CBarPage* CMainBarDlg::Page(BarPage page) const {
 bool CMainBarDlg::IsPageShown(BarPage page) const {
     const PageSlot& slot = Slot(page);
     return slot.window && slot.shown;
+}
+
+void CMainBarDlg::HidePage(BarPage page) {
+    PageSlot& slot = Slot(page);
+    if (slot.window)
+        slot.window->hide();
+    slot.shown = false;
 }
 
 void CMainBarDlg::OnPageButton(BarPage page) {
@@ -544,6 +556,33 @@ void CMainBarDlg::OnLiveChart() {
     open(*this);
 }
 
+void CMainBarDlg::OnTickerBarButton() {
+    HideAll();
+    m_bHidden = 1;
+    if (m_ticker)
+        return;
+    m_ticker = new CTickerBarDlg(*this);
+    m_ticker->Create(true);
+}
+
+CTickerBarDlg* CMainBarDlg::Ticker() const {
+    return m_ticker.data();
+}
+
+void CMainBarDlg::OnTickerClosed() {
+    ShowAll();
+    m_bHidden = 0;
+    m_ticker = nullptr;
+}
+
+std::vector<QuoteRecord> CMainBarDlg::WatchQuotes() const {
+    std::vector<QuoteRecord> quotes;
+    if (CBarPage* watch = Page(BarPage::Watchlist))
+        for (int i = 0, n = watch->QuoteCount(); i < n; ++i)
+            quotes.push_back(watch->QuoteSlot(i));
+    return quotes;
+}
+
 void CMainBarDlg::OnCloseButton() {
     if (ui::messageBox(kCloseQuestion, ui::MB_YESNO | ui::MB_ICONQUESTION, this) == ui::IDYES)
         CloseBar();
@@ -571,6 +610,7 @@ void CMainBarDlg::CloseBar(int exitCode) {
         slot.page = nullptr;
         slot.shown = false;
     }
+    delete m_ticker.data();
     if (m_tray && m_bIconAdded)
         m_tray->hide();
     hide();

@@ -14,6 +14,7 @@
 
 class CColorButton;
 class CIndexListCtrl;
+class CTickerBarDlg;
 class QCheckBox;
 class QLabel;
 class QMenu;
@@ -83,6 +84,9 @@ public:
     void SuspendRefresh() override;
     void ResumeRefresh() override;
     QWidget* Window() override { return this; }
+    int IsLiveFeedStarted() const override { return m_bLiveFeedStarted; }
+    void HidePage(BarPage page) override;
+    void SetLiveFeedStarted(int started) { m_bLiveFeedStarted = started; }
 
     // Options set before the window is created.
     void SetShowSplash(bool show) { m_bShowSplash = show; }
@@ -112,6 +116,14 @@ public:
     // Builds the bar's context menu (for the tour's picture too).
     std::unique_ptr<QMenu> BuildContextMenu();
     void OnAbout();
+
+    // The ticker strip: the Ticker Bar button hides the bar and shows the strip; the
+    // strip's "M" brings the bar back (the strip then closes itself).
+    void OnTickerBarButton();
+    void OnTickerClosed();
+    CTickerBarDlg* Ticker() const;
+    // The watch list's quotes as the last refresh left them (empty without a watch list).
+    std::vector<QuoteRecord> WatchQuotes() const;
 
     // Every page writes what it keeps.
     void SaveAll();
@@ -174,9 +186,11 @@ private:
     int m_nRefreshes = 0;
     bool m_bWarningUp = false;
     int m_nSuspended = 0;
+    int m_bLiveFeedStarted = 0;
 
     // Pages.
     std::array<PageSlot, kBarPageCount> m_pages;
+    QPointer<CTickerBarDlg> m_ticker;
 
     // Window state.
     int m_bAlwaysOnTop = 1;

@@ -13,6 +13,7 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/main_bar_dlg.h"
 #include "app/tour.h"
@@ -159,6 +160,11 @@ int RunKoravel(int argc, char** argv) {
     if (tour && !options.clock)
         options.clock = kTourClock;
 
+    // The data source manager reads the user's DSN file from the password database's home,
+    // setup writes it under $HOME: name the file, so both mean the same one.
+    if (!std::getenv("ODBCINI"))
+        setenv("ODBCINI", paths::Join(paths::HomeDir(), ".odbc.ini").c_str(), 1);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Koravel");
     QApplication::setQuitOnLastWindowClosed(false); // the bar hidden in the tray is still running
@@ -219,6 +225,8 @@ int RunKoravel(int argc, char** argv) {
         }
         inet::SetEmbeddedMarket(market->BaseUrl());
         simulated = inet::ServiceBase(inet::Service::Quote) == market->BaseUrl();
+        if (tour)
+            SeedTourWatchList(market->Engine(), market->Clock().Now());
     }
 
     InstallHistChartOpener();
@@ -238,6 +246,7 @@ int RunKoravel(int argc, char** argv) {
         QObject::connect(notifier, &QSocketNotifier::activated, &bar, [&bar] {
             char c = 0;
             [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &c, 1);
+            ui::SetNonInteractive(true); // a box now could hold the end up
             bar.SaveAll();
             bar.CloseBar(0);
         });
@@ -251,12 +260,21 @@ int RunKoravel(int argc, char** argv) {
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &bar,
                      [&bar](QSessionManager&) { bar.SaveAll(); });
 
-    bar.Create(true);
+    // The bar starts inside the main event loop: a message box during its start-up (a
+    // missing data source, say) then runs nested in that loop, and the end of the program
+    // ends them both.
     std::unique_ptr<CTour> tourRun;
-    if (tour) {
-        tourRun = std::make_unique<CTour>(bar, QString::fromStdString(options.tourDir));
-        tourRun->Start();
-    }
+    QTimer::singleShot(0, &bar, [&] {
+        bar.Create(true);
+        if (tour) {
+            tourRun = std::make_unique<CTour>(
+                bar, QString::fromStdString(options.tourDir), [&market](int seconds) {
+                    if (market)
+                        market->Clock().Set(market->Clock().Now() + seconds);
+                });
+            tourRun->Start();
+        }
+    });
     app.exec();
     CInternetSession::CancelAll(); // no transfer outlives the program
     return exitCode;

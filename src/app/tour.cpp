@@ -12,8 +12,13 @@
 
 #include "app/about_dlg.h"
 #include "app/main_bar_dlg.h"
+#include "app/ticker_bar_dlg.h"
+#include "catalogue/catalogue.h"
 #include "charts/hist_chart_dlg.h"
 #include "charts/image_view.h"
+#include "db/operations.h"
+#include "db/watch_table.h"
+#include "marketsim/price_engine.h"
 
 namespace {
 
@@ -24,7 +29,48 @@ std::vector<std::pair<std::string, CTour::Step>>& Steps() {
 
 } // namespace
 
-CTour::CTour(CMainBarDlg& bar, QString dir) : m_bar(bar), m_dir(std::move(dir)) {}
+void SeedTourWatchList(const sim::PriceEngine& engine, std::int64_t marketTime) {
+    struct Pick {
+        const char* symbol;
+        const char* exchange;
+        int alert; // 1: above its upper limit, -1: below its lower limit
+    };
+    const Pick picks[] = {{"RELIANCE", "NSE", 1},  {"TCS", "NSE", 0},     {"INFY", "NSE", -1},
+                          {"HDFCBANK", "NSE", 0},  {"SBIN", "BSE", 0},    {"M&M", "NSE", 0},
+                          {"ITC", "NSE", 0},       {"DRREDDY", "NSE", 0}, {"LT", "NSE", 0},
+                          {"TATAMOTORS", "NSE", 0}};
+    std::vector<db::WatchRow> rows;
+    for (const Pick& p : picks) {
+        const std::string exchange = p.exchange;
+        for (const auto& c : catalogue::Companies()) {
+            if ((exchange == "NSE" ? c.nseName : c.bseName) != p.symbol)
+                continue;
+            db::WatchRow row{c.name, exchange, p.symbol, 0, 0, 0};
+            if (p.alert != 0) {
+                const std::string quoteSymbol =
+                    std::string(p.symbol) + (exchange == "NSE" ? ".NS" : ".BO");
+                if (const sim::Listing* l = engine.universe().Find(quoteSymbol)) {
+                    const double price = engine.Quote(*l, marketTime, false).last;
+                    row.alertSetting = 1;
+                    row.lowerLimit = static_cast<int>(price * (p.alert > 0 ? 0.90 : 1.01));
+                    row.upperLimit = static_cast<int>(price * (p.alert > 0 ? 0.99 : 1.10));
+                }
+            }
+            rows.push_back(row);
+            break;
+        }
+    }
+    db::RunReported(
+        [](const std::string& e) { std::fprintf(stderr, "koravel: tour data: %s\n", e.c_str()); },
+        [&] {
+            CSelCompanyListset set;
+            db::ReplaceWatchList(set, rows);
+            return true;
+        });
+}
+
+CTour::CTour(CMainBarDlg& bar, QString dir, std::function<void(int)> advanceMarket)
+    : m_bar(bar), m_dir(std::move(dir)), m_advanceMarket(std::move(advanceMarket)) {}
 
 void CTour::AddStep(const std::string& name, Step step) {
     Steps().emplace_back(name, std::move(step));
@@ -85,6 +131,13 @@ bool CTour::Save(const QImage& image, const QString& name) {
 }
 
 void CTour::Run() {
+    // A second refresh a few minutes on, so prices show which way they moved.
+    if (m_advanceMarket) {
+        m_advanceMarket(180);
+        const int seen = m_bar.RefreshCount();
+        m_bar.StartQuoteFetch();
+        Wait(20000, [&] { return m_bar.RefreshCount() > seen; });
+    }
     Wait(200);
     bool ok = Save(m_bar.grab().toImage(), "bar");
 
@@ -119,9 +172,12 @@ void CTour::Run() {
         const auto page = static_cast<BarPage>(i);
         if (!BarPageFactoryOf(page))
             continue;
-        m_bar.OnPageButton(page);
         const int seen = m_bar.RefreshCount();
-        Wait(20000, [&] { return m_bar.RefreshCount() > seen || !PageInfo(page).fetchOnCreate; });
+        m_bar.OnPageButton(page);
+        if (m_advanceMarket)
+            m_advanceMarket(60); // a minute on: prices show which way they moved
+        m_bar.StartQuoteFetch(); // the page's data, whether or not its creation asked already
+        Wait(20000, [&] { return m_bar.RefreshCount() > seen; });
         Wait(300);
         if (CBarPage* p = m_bar.Page(page))
             ok = Save(Docked(m_bar, *p->PageWindow()), PageInfo(page).name) && ok;
@@ -130,6 +186,16 @@ void CTour::Run() {
 
     for (const auto& [name, step] : Steps())
         ok = Save(step(m_bar), QString::fromStdString(name)) && ok;
+
+    // The ticker strip in place of the bar, then back.
+    m_bar.OnTickerBarButton();
+    if (CTickerBarDlg* ticker = m_bar.Ticker()) {
+        ticker->UpdateTicker();
+        Wait(400);
+        ok = Save(ticker->grab().toImage(), "ticker") && ok;
+        m_bar.OnTickerClosed();
+        delete ticker;
+    }
 
     for (const QString& path : m_written)
         std::printf("%s\n", qPrintable(path));

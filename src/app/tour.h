@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +10,13 @@
 #include <QString>
 
 class CMainBarDlg;
+namespace sim {
+class PriceEngine;
+}
+
+// The tour's own watch list: well-known companies, one above its upper limit and one below
+// its lower limit at the market's moment, so the pictures show the alert colours.
+void SeedTourWatchList(const sim::PriceEngine& engine, std::int64_t marketTime);
 
 // `koravel --tour DIR`: once the first refresh is in, it writes pictures of what a user
 // sees (the bar, its menu, the About box, the chart page, every page docked under the bar,
@@ -16,7 +24,8 @@ class CMainBarDlg;
 class CTour final : public QObject {
     Q_OBJECT
 public:
-    CTour(CMainBarDlg& bar, QString dir);
+    // `advanceMarket` moves the market's clock on, so a second refresh shows movement.
+    CTour(CMainBarDlg& bar, QString dir, std::function<void(int seconds)> advanceMarket = {});
     void Start();
     const QStringList& Written() const { return m_written; }
 
@@ -37,6 +46,7 @@ private:
 
     CMainBarDlg& m_bar;
     QString m_dir;
+    std::function<void(int)> m_advanceMarket;
     QStringList m_written;
     bool m_started = false;
 };

@@ -1,9 +1,10 @@
+#include <csignal>
+
 #include <QDir>
 #include <QImage>
 #include <QProcess>
-#include <QThread>
 #include <QTemporaryDir>
-#include <csignal>
+#include <QThread>
 #include <gtest/gtest.h>
 
 // The program as a user starts it: its own process, its own environment.
@@ -11,8 +12,9 @@ namespace {
 
 QProcessEnvironment CleanEnvironment(const QString& home) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KORAVEL_MARKET_URL", "KORAVEL_QUOTE_URL",
-                          "KORAVEL_CHART_URL", "KORAVEL_ROOT", "ODBCINI", "XDG_CONFIG_HOME"})
+    for (const char* v :
+         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KORAVEL_MARKET_URL",
+          "KORAVEL_QUOTE_URL", "KORAVEL_CHART_URL", "KORAVEL_ROOT", "ODBCINI", "XDG_CONFIG_HOME"})
         env.remove(v);
     env.insert("HOME", home);
     env.insert("XDG_RUNTIME_DIR", home);
@@ -67,6 +69,11 @@ TEST(ProgramTest, OneBarPerUserAndACleanEndOnTerm) {
     QTemporaryDir home;
     QProcessEnvironment env = CleanEnvironment(home.path());
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess setup; // as scripts/run does first
+    setup.setProcessEnvironment(env);
+    setup.start(KORAVEL_SETUP_BIN, {});
+    ASSERT_TRUE(setup.waitForFinished(30000));
+    ASSERT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
     QProcess first;
     first.setProcessEnvironment(env);
     first.start(KORAVEL_BIN, {"--nosplash", "--clock", "2026-12-07 11:00:00"});

@@ -1,5 +1,7 @@
 #include "platform/ui/message_box.h"
 
+#include <atomic>
+#include <cstdio>
 #include <mutex>
 
 #include <QApplication>
@@ -13,6 +15,7 @@ namespace ui {
 namespace {
 
 std::mutex g_hookMutex;
+std::atomic<bool> g_nonInteractive{false};
 MessageBoxHook g_messageBoxHook;
 ModalHook g_modalHook;
 MenuHook g_menuHook;
@@ -25,6 +28,10 @@ template <class Hook> Hook Current(const Hook& hook) {
 int ShowBox(const std::string& text, unsigned type, QWidget* parent) {
     if (auto hook = Current(g_messageBoxHook))
         return hook({text, type});
+    if (g_nonInteractive.load()) {
+        std::fprintf(stderr, "koravel: %s\n", text.c_str());
+        return (type & 0xF) == MB_YESNO ? IDNO : IDOK;
+    }
     QMessageBox box(parent);
     box.setWindowTitle(kAppTitle);
     box.setTextFormat(Qt::PlainText);
@@ -90,6 +97,10 @@ int trackPopupMenu(QMenu& menu, const QPoint& screenPos) {
         return hook(menu, screenPos);
     QAction* chosen = menu.exec(screenPos);
     return chosen ? chosen->data().toInt() : 0;
+}
+
+void SetNonInteractive(bool on) {
+    g_nonInteractive.store(on);
 }
 
 void SetMessageBoxHook(MessageBoxHook hook) {

@@ -44,6 +44,10 @@ int runModal(QDialog& dialog);
 // Menu actions carry their command id in their data.
 int trackPopupMenu(QMenu& menu, const QPoint& screenPos);
 
+// While the program is ending on a signal nobody may be there to answer: messages then go
+// to standard error and get their default answer (IDOK, or IDNO for a question).
+void SetNonInteractive(bool on);
+
 // Test hooks: when set, they answer instead of the user.
 using MessageBoxHook = std::function<int(const MessageBoxCall&)>;
 using ModalHook = std::function<int(QDialog&)>;

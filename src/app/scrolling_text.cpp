@@ -1,0 +1,234 @@
+#include "app/scrolling_text.h"
+
+#include <algorithm>
+#include <limits>
+
+#include <QApplication>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include "platform/ui/ui_helpers.h"
+
+QFont FontWithCellHeight(QFont font, int cellHeight) {
+    if (cellHeight <= 0)
+        return font;
+    // Qt sizes a font by its em; the line is a little taller, so scale down to fit it.
+    font.setPixelSize(cellHeight);
+    const int line = QFontMetrics(font).height();
+    int pixels = line > 0 ? std::max(1, cellHeight * cellHeight / line) : cellHeight;
+    font.setPixelSize(pixels);
+    while (pixels > 1 && QFontMetrics(font).height() > cellHeight)
+        font.setPixelSize(--pixels);
+    return font;
+}
+
+// ---- CTextItemStatic -------------------------------------------------------------------
+
+CTextItemStatic::CTextItemStatic(QWidget* parent)
+    : QFrame(parent), m_crBackground(ButtonFaceColor()) {
+    setAttribute(Qt::WA_OpaquePaintEvent); // every pixel is painted by us
+}
+
+COLORREF CTextItemStatic::ButtonFaceColor() {
+    return ui::FromQColor(QApplication::palette().color(QPalette::Button));
+}
+
+bool CTextItemStatic::PutItem(int position, const TickerTextItem& item) {
+    if (item.text.empty() || position < 0 || position > GetItemCount())
+        return false;
+    Fit();
+    const int width = ItemWidth(item);
+    if (position == GetItemCount()) {
+        m_items.push_back(item);
+        m_widths.push_back(width);
+    } else {
+        m_nTotalWidth -= m_widths[position];
+        m_items[position] = item;
+        m_widths[position] = width;
+    }
+    m_nTotalWidth += width;
+    update();
+    return true;
+}
+
+bool CTextItemStatic::AddItem(const TickerTextItem& item) {
+    return PutItem(GetItemCount(), item);
+}
+
+bool CTextItemStatic::AddItem(const std::string& text, std::uint32_t style,
+                              std::int64_t background) {
+    return AddItem(TickerTextItem{text, style, background});
+}
+
+TickerTextItem CTextItemStatic::GetItem(int position) const {
+    if (position < 0 || position >= GetItemCount())
+        return {};
+    return m_items[position];
+}
+
+bool CTextItemStatic::RemoveItem(int position) {
+    if (position < 0 || position >= GetItemCount())
+        return false;
+    Fit();
+    m_nTotalWidth -= m_widths[position];
+    m_items.erase(m_items.begin() + position);
+    m_widths.erase(m_widths.begin() + position);
+    update();
+    return true;
+}
+
+void CTextItemStatic::RemoveAllItems() {
+    m_items.clear();
+    m_widths.clear();
+    m_nTotalWidth = 0;
+    update();
+}
+
+void CTextItemStatic::SetBkColor(std::int64_t color) {
+    m_crBackground = color == kButtonFaceBackground ? ButtonFaceColor()
+                                                    : static_cast<COLORREF>(color) & 0xFFFFFF;
+    update();
+}
+
+void CTextItemStatic::SetFontFollowsHeight(bool on) {
+    m_bFontFollowsHeight = on;
+    Refit();
+}
+
+int CTextItemStatic::TotalWidth() const {
+    Fit();
+    return m_nTotalWidth;
+}
+
+int CTextItemStatic::ItemLeft(int position) const {
+    if (position < 0 || position >= GetItemCount())
+        return -1;
+    Fit();
+    int x = m_nOffset;
+    for (int i = 0; i < position; ++i)
+        x += m_widths[i];
+    return x;
+}
+
+QFont CTextItemStatic::ItemFont(std::uint32_t style) const {
+    Fit();
+    QFont f = font();
+    f.setWeight(IsTickerBold(style) ? QFont::Black : QFont::Normal);
+    f.setItalic(IsTickerItalic(style));
+    f.setUnderline(IsTickerUnderline(style));
+    if (m_nPixelSize > 0)
+        f.setPixelSize(m_nPixelSize);
+    return f;
+}
+
+int CTextItemStatic::ItemWidth(const TickerTextItem& item) const {
+    return QFontMetrics(ItemFont(item.style)).horizontalAdvance(QString::fromStdString(item.text));
+}
+
+void CTextItemStatic::Fit() const {
+    const int height = m_bFontFollowsHeight ? contentsRect().height() : 0;
+    if (height == m_nFittedHeight)
+        return;
+    m_nFittedHeight = height;
+    m_nPixelSize = height > 0 ? FontWithCellHeight(font(), height).pixelSize() : 0;
+    m_widths.clear();
+    m_nTotalWidth = 0;
+    for (const TickerTextItem& item : m_items) {
+        m_widths.push_back(ItemWidth(item));
+        m_nTotalWidth += m_widths.back();
+    }
+}
+
+void CTextItemStatic::Refit() {
+    m_nFittedHeight = -1;
+    Fit();
+    update();
+}
+
+void CTextItemStatic::paintEvent(QPaintEvent*) {
+    Fit();
+    QPainter p(this);
+    const QRect client = contentsRect();
+    p.fillRect(rect(), ui::ToQColor(m_crBackground));
+    p.setClipRect(client);
+    const COLORREF face = ButtonFaceColor();
+    int x = client.left() + m_nOffset;
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        const TickerTextItem& item = m_items[i];
+        const int w = m_widths[i];
+        if (x + w >= client.left() && x <= client.right()) {
+            const QRect cell(x, client.top(), w, client.height());
+            p.fillRect(cell,
+                       ui::ToQColor(TickerItemBackground(item.background, face, m_crBackground)));
+            p.setFont(ItemFont(item.style));
+            p.setPen(ui::ToQColor(TickerStyleColor(item.style)));
+            p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                       QString::fromStdString(item.text));
+        }
+        x += w;
+    }
+}
+
+void CTextItemStatic::changeEvent(QEvent* e) {
+    QFrame::changeEvent(e);
+    if (e->type() == QEvent::FontChange)
+        Refit();
+}
+
+// ---- CScrollingText --------------------------------------------------------------------
+
+CScrollingText::CScrollingText(QWidget* parent) : CTextItemStatic(parent) {
+    setCursor(Qt::ArrowCursor);
+}
+
+void CScrollingText::SetSpeed(int speed) {
+    if (speed < -kMaxSpeed || speed > kMaxSpeed)
+        return;
+    m_nTimerId = 0; // whatever is still on its way from the old timer is ignored
+    m_nSpeed = speed;
+    if (speed == 0)
+        return;
+    m_nInterval = ScrollInterval(speed);
+    StartTimer();
+}
+
+void CScrollingText::StartTimer() {
+    if (m_nLastTimerId == std::numeric_limits<int>::max())
+        m_nLastTimerId = 0;
+    const int id = ++m_nLastTimerId;
+    m_nTimerId = id;
+    // Bound to this control: a timer that outlives it delivers nothing.
+    QTimer::singleShot(m_nInterval, Qt::PreciseTimer, this, [this, id] { OnTimer(id); });
+}
+
+void CScrollingText::OnTimer(int timerId) {
+    if (timerId == 0 || timerId != m_nTimerId)
+        return;
+    Step();
+    StartTimer();
+}
+
+void CScrollingText::Step() {
+    if (GetItemCount() == 0)
+        return;
+    m_nOffset = NextScrollOffset(m_nOffset, m_nSpeed, TotalWidth(), 0, contentsRect().width());
+    update();
+}
+
+void CScrollingText::resizeEvent(QResizeEvent* e) {
+    CTextItemStatic::resizeEvent(e);
+    if (m_nSpeed != 0)
+        m_nInterval = ScrollInterval(m_nSpeed);
+    update();
+}
+
+void CScrollingText::mousePressEvent(QMouseEvent* e) {
+    e->ignore();
+}
+
+void CScrollingText::mouseReleaseEvent(QMouseEvent* e) {
+    e->ignore();
+}
