@@ -1,12 +1,16 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "platform/ui/message_box.h"
+
 #include "platform/inet/internet_session.h"
 
 int main(int argc, char** argv) {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // A box no test answers must not wait for a user who is not there.
+    ui::SetNonInteractive(true);
     QApplication::setQuitOnLastWindowClosed(false);
     inet::GlobalInit();
     ::testing::InitGoogleTest(&argc, argv);

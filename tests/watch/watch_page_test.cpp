@@ -327,6 +327,17 @@ TEST_F(WatchPageTest, ExportWritesTheRowsOrSaysThereAreNone) {
     EXPECT_FALSE(std::filesystem::exists(root.path() + "/escape.csv"));
 }
 
+TEST_F(WatchPageTest, ADatabaseErrorIsShownAndTheListKeepsWhatTheUserSees) {
+    MessageBoxRecorder boxes; // outlives the page, whose save fails too
+    CWatchListDlg page(m_bar);
+    m_db.ExecuteSQL("DROP TABLE SelectedComp2Watch");
+    page.AddWatchItem("Infosys Ltd", "NSE", "INFY", 0, 0, 0);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_NE(boxes.Texts()[0].find("SelectedComp2Watch"), std::string::npos) << boxes.Texts()[0];
+    EXPECT_EQ(page.ItemCount(), 1);
+    EXPECT_EQ(page.List()->GetItemText(0, kWcName), "Infosys Ltd");
+}
+
 TEST_F(WatchPageTest, DoubleClickNeedsAConnectionAndCloseOnlyHides) {
     Store({Item("Alpha Ltd", "ALPHA")});
     CWatchListDlg page(m_bar);

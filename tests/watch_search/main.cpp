@@ -2,6 +2,8 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
+#include "platform/ui/message_box.h"
+
 #include "platform/inet/internet_session.h"
 
 // The dialog tests need an application object; CTest runs them on the offscreen platform.
@@ -11,6 +13,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         qputenv("XDG_RUNTIME_DIR", QDir::tempPath().toUtf8());
     QApplication app(argc, argv);
+    // A box no test answers must not wait for a user who is not there.
+    ui::SetNonInteractive(true);
     QApplication::setQuitOnLastWindowClosed(false);
     inet::GlobalInit();
     ::testing::InitGoogleTest(&argc, argv);

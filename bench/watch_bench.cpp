@@ -1,0 +1,124 @@
+// The watch list's refresh with a full list, and the ticker's appetite for processor time.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <sstream>
+#include <sys/resource.h>
+
+#include "app/core/ticker_rules.h"
+#include "app/scrolling_text.h"
+#include "platform/base/clock.h"
+#include "platform/ui/message_box.h"
+#include "setup/setup.h"
+#include "support/temp_dir.h"
+#include "watch/watch_list_ctrl.h"
+#include "watch/watch_list_dlg.h"
+
+namespace {
+
+class BenchBar final : public IBar {
+public:
+    int IsConnected() const override { return 1; }
+    int IsProbeDone() const override { return 1; }
+    int IsAlwaysOnTop() const override { return 1; }
+    int RefreshInterval() const override { return 15000; }
+    const QuoteRecord& NiftyRecord() const override { return m_q; }
+    const QuoteRecord& SensexRecord() const override { return m_q; }
+    const QuoteRecord& DollarRecord() const override { return m_q; }
+    void SuspendRefresh() override {}
+    void ResumeRefresh() override {}
+    QWidget* Window() override { return &m_window; }
+    int IsLiveFeedStarted() const override { return 0; }
+    void HidePage(BarPage) override {}
+
+private:
+    QWidget m_window;
+    QuoteRecord m_q;
+};
+
+// One refresh of 50 companies: rows rebuilt, every cell's colour worked out and the list
+// painted as a user would see it.
+void BM_RefreshWatchList50(benchmark::State& state) {
+    BenchBar bar;
+    CWatchListDlg page(bar);
+    for (int i = 0; i < 50; ++i)
+        page.AppendItem({"Company " + std::to_string(i), "NSE", "SYM" + std::to_string(i), i % 3 == 0, 90, 110});
+    for (int i = 0; i < 50; ++i) {
+        QuoteRecord& q = page.QuoteSlot(i);
+        q.last = 100 + i * 0.37;
+        q.change = static_cast<float>(i % 5 - 2);
+        q.high = 105;
+        q.low = 95;
+        q.volume = 100000 * i;
+    }
+    page.resize(page.size());
+    page.show();
+    for (auto _ : state) {
+        page.RefreshWatchList();
+        int colours = 0;
+        for (int r = 0; r < page.List()->GetItemCount(); ++r)
+            for (int c = 0; c < kWatchColumns; ++c)
+                colours += static_cast<int>(page.List()->CellColor(r, c).background & 1);
+        benchmark::DoNotOptimize(colours);
+        benchmark::DoNotOptimize(page.List()->grab());
+    }
+}
+BENCHMARK(BM_RefreshWatchList50)->Unit(benchmark::kMillisecond);
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The ticker scrolling ten watched shares at speed 500 for ten seconds: per cent of one core.
+void BM_TickerCpuAtSpeed500(benchmark::State& state) {
+    for (auto _ : state) {
+        CScrollingText scroller;
+        scroller.resize(710, 24);
+        scroller.SetBkColor(0xFFFFFF);
+        std::vector<QuoteRecord> quotes(10);
+        for (int i = 0; i < 10; ++i) {
+            quotes[i].symbol = "SHARE" + std::to_string(i) + ".NS";
+            quotes[i].last = 1000 + i;
+            quotes[i].change = static_cast<float>(i - 5);
+        }
+        for (const TickerTextItem& item : TickerItems(quotes))
+            scroller.AddItem(item);
+        scroller.show();
+        scroller.SetSpeed(500);
+        const double cpu0 = CpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        QEventLoop loop;
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double share = (CpuSeconds() - cpu0) / (wall.elapsed() / 1000.0);
+        state.counters["cpu_percent_of_one_core"] = share * 100;
+        scroller.SetSpeed(0);
+    }
+}
+BENCHMARK(BM_TickerCpuAtSpeed500)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ui::SetNonInteractive(true);
+    // A data source of its own, so the page loads and saves somewhere harmless.
+    testsupport::TempDir dir;
+    setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);
+    setup::Options o{dir.file("root"), dir.file("root/CompanyList.db"), dir.file("odbc.ini"), false};
+    std::ostringstream out, err;
+    setup::Run(o, out, err);
+    Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
