@@ -43,7 +43,10 @@ void BM_StartToFirstPaintedRefresh(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StartToFirstPaintedRefresh)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_StartToFirstPaintedRefresh)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->UseRealTime();
 
 void BM_RefreshHandlerBarAlone(benchmark::State& state) {
     CMainBarDlg bar;
@@ -52,9 +55,12 @@ void BM_RefreshHandlerBarAlone(benchmark::State& state) {
     Wait([&] { return bar.RefreshCount() >= 1; });
     bar.KillTimer(CMainBarDlg::kRefreshTimer);
     const std::vector<std::string> answer = {
-        "\"^NSEI\",24666.95,\"12/7/2026\",\"11:00am\",-1.91,24720.43,24724.17,24646.46,0,23460.37,26590.38",
-        "\"^BSESN\",84422.86,\"12/7/2026\",\"11:00am\",-178.67,84774.73,84774.73,84406.13,0,77012.10,88011.35",
-        "\"USDINR=X\",90.4123,\"12/7/2026\",\"11:00am\",+0.0922,90.3814,90.4387,90.2807,0,87.8138,91.5336"};
+        "\"^NSEI\",24666.95,\"12/7/"
+        "2026\",\"11:00am\",-1.91,24720.43,24724.17,24646.46,0,23460.37,26590.38",
+        "\"^BSESN\",84422.86,\"12/7/"
+        "2026\",\"11:00am\",-178.67,84774.73,84774.73,84406.13,0,77012.10,88011.35",
+        "\"USDINR=X\",90.4123,\"12/7/"
+        "2026\",\"11:00am\",+0.0922,90.3814,90.4387,90.2807,0,87.8138,91.5336"};
     for (auto _ : state) {
         for (const auto& line : answer)
             QuoteLines.Add(line);

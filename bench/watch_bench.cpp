@@ -1,11 +1,12 @@
 // The watch list's refresh with a full list, and the ticker's appetite for processor time.
+#include <sstream>
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-#include <sstream>
-#include <sys/resource.h>
 
 #include "app/core/ticker_rules.h"
 #include "app/scrolling_text.h"
@@ -27,6 +28,8 @@ public:
     const QuoteRecord& NiftyRecord() const override { return m_q; }
     const QuoteRecord& SensexRecord() const override { return m_q; }
     const QuoteRecord& DollarRecord() const override { return m_q; }
+    double PreviousNifty() const override { return 0; }
+    double PreviousSensex() const override { return 0; }
     void SuspendRefresh() override {}
     void ResumeRefresh() override {}
     QWidget* Window() override { return &m_window; }
@@ -44,7 +47,8 @@ void BM_RefreshWatchList50(benchmark::State& state) {
     BenchBar bar;
     CWatchListDlg page(bar);
     for (int i = 0; i < 50; ++i)
-        page.AppendItem({"Company " + std::to_string(i), "NSE", "SYM" + std::to_string(i), i % 3 == 0, 90, 110});
+        page.AppendItem({"Company " + std::to_string(i), "NSE", "SYM" + std::to_string(i),
+                         i % 3 == 0, 90, 110});
     for (int i = 0; i < 50; ++i) {
         QuoteRecord& q = page.QuoteSlot(i);
         q.last = 100 + i * 0.37;
@@ -113,7 +117,8 @@ int main(int argc, char** argv) {
     // A data source of its own, so the page loads and saves somewhere harmless.
     testsupport::TempDir dir;
     setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);
-    setup::Options o{dir.file("root"), dir.file("root/CompanyList.db"), dir.file("odbc.ini"), false};
+    setup::Options o{dir.file("root"), dir.file("root/CompanyList.db"), dir.file("odbc.ini"),
+                     false};
     std::ostringstream out, err;
     setup::Run(o, out, err);
     Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));

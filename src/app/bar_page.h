@@ -31,6 +31,9 @@ public:
     virtual const QuoteRecord& NiftyRecord() const = 0;
     virtual const QuoteRecord& SensexRecord() const = 0;
     virtual const QuoteRecord& DollarRecord() const = 0;
+    // NIFTY's and SENSEX's values at the bar's previous refresh (0 before the first).
+    virtual double PreviousNifty() const = 0;
+    virtual double PreviousSensex() const = 0;
     // A page's modal dialog stops the refresh timer while it is up; afterwards one tick
     // runs at once and the timer starts again.
     virtual void SuspendRefresh() = 0;

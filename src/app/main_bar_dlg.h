@@ -81,6 +81,8 @@ public:
     const QuoteRecord& NiftyRecord() const override { return m_nifty; }
     const QuoteRecord& SensexRecord() const override { return m_sensex; }
     const QuoteRecord& DollarRecord() const override { return m_dollar; }
+    double PreviousNifty() const override { return m_prevNifty; }
+    double PreviousSensex() const override { return m_prevSensex; }
     void SuspendRefresh() override;
     void ResumeRefresh() override;
     QWidget* Window() override { return this; }

@@ -18,6 +18,7 @@
 #include "app/main_bar_dlg.h"
 #include "app/tour.h"
 #include "charts/hist_chart_dlg.h"
+#include "charts/live_chart_dlg.h"
 #include "marketsim/market_server.h"
 #include "platform/base/clock.h"
 #include "platform/base/paths.h"
@@ -230,6 +231,7 @@ int RunKoravel(int argc, char** argv) {
     }
 
     InstallHistChartOpener();
+    RegisterBarAction(IDC_LIVE_CHART, [](CMainBarDlg& bar) { CLiveChartDlg::Open(&bar); });
 
     CMainBarDlg bar;
     bar.SetShowSplash(!options.noSplash && !tour);
@@ -267,10 +269,20 @@ int RunKoravel(int argc, char** argv) {
     QTimer::singleShot(0, &bar, [&] {
         bar.Create(true);
         if (tour) {
+            // The tour's time stands still unless the tour moves it: the market's and the
+            // program's clocks together.
             tourRun = std::make_unique<CTour>(
                 bar, QString::fromStdString(options.tourDir), [&market](int seconds) {
                     if (market)
                         market->Clock().Set(market->Clock().Now() + seconds);
+                    const LocalTime now = Clock::Now();
+                    const std::int64_t t = DaysFromCivil(now.year, now.month, now.day) * 86400 +
+                                           now.SecondsOfDay() + seconds;
+                    int y = 0, m = 0, d = 0;
+                    CivilFromDays(t / 86400, y, m, d);
+                    Clock::SetFixed(MakeLocalTime(y, m, d, static_cast<int>(t % 86400 / 3600),
+                                                  static_cast<int>(t % 3600 / 60),
+                                                  static_cast<int>(t % 60)));
                 });
             tourRun->Start();
         }

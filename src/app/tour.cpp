@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include "catalogue/catalogue.h"
 #include "charts/hist_chart_dlg.h"
 #include "charts/image_view.h"
+#include "charts/live_chart_dlg.h"
 #include "db/operations.h"
 #include "db/watch_table.h"
 #include "marketsim/price_engine.h"
@@ -186,6 +188,28 @@ void CTour::Run() {
 
     for (const auto& [name, step] : Steps())
         ok = Save(step(m_bar), QString::fromStdString(name)) && ok;
+
+    // A live chart after a quarter of an hour of logging.
+    if (CBarPage* watch = m_bar.Page(BarPage::Watchlist); watch && m_advanceMarket) {
+        for (int id : {1137, 1138}) // the watch list's Intraday and LiveData
+            if (auto* box = ui::findControl<QAbstractButton>(watch->PageWindow(), id);
+                box && !box->isChecked())
+                box->click();
+        for (int i = 0; i < 15; ++i) {
+            m_advanceMarket(60);
+            const int seen = m_bar.RefreshCount();
+            m_bar.StartQuoteFetch();
+            Wait(20000, [&] { return m_bar.RefreshCount() > seen; });
+        }
+        if (auto* button = ui::findControl<QAbstractButton>(&m_bar, IDC_LIVE_CHART))
+            button->click();
+        Wait(300);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* chart = qobject_cast<CLiveChartDlg*>(w); chart && chart->isVisible()) {
+                ok = Save(chart->grab().toImage(), "livechart") && ok;
+                chart->close();
+            }
+    }
 
     // The ticker strip in place of the bar, then back.
     m_bar.OnTickerBarButton();

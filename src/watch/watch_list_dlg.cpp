@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 
+#include "charts/core/data_logs.h"
 #include "controls/color_button.h"
 #include "controls/export_csv_dlg.h"
 #include "db/operations.h"
@@ -272,8 +273,38 @@ void CWatchListDlg::RefreshWatchList() {
 }
 
 void CWatchListDlg::RunDataLogging() {
-    // The end-of-day, intraday and live-data files are written here once the logging
-    // arrives; the rows above carry the previous samples they need.
+    const LocalTime now = Clock::Now();
+    const std::string root = paths::DataRoot();
+    IndexQuotes indices;
+    indices.nifty = m_bar.NiftyRecord();
+    indices.sensex = m_bar.SensexRecord();
+    indices.previousNifty = m_bar.PreviousNifty();
+    indices.previousSensex = m_bar.PreviousSensex();
+    // A failing log says so at every refresh; one of its boxes at a time is enough.
+    auto report = [this](const std::string& message) {
+        if (m_bLogMessageUp)
+            return;
+        m_bLogMessageUp = true;
+        ui::messageBox(message, ui::MB_OK | ui::MB_ICONWARNING, this);
+        m_bLogMessageUp = false;
+    };
+    if (!IsMarketOpen(now)) {
+        std::vector<EodItem> items;
+        for (std::size_t i = 0; i < m_items.size(); ++i)
+            items.push_back({m_items[i].symbol, m_quotes[i]});
+        WriteEodFiles(root, now, indices, items, report);
+        return;
+    }
+    if (!m_checks.liveData && !m_checks.intraday)
+        return;
+    const std::vector<WatchListRow> rows = Rows();
+    std::vector<RowCells> cells;
+    for (const WatchListRow& r : rows)
+        cells.push_back(WatchRowCells(r));
+    if (m_checks.liveData)
+        WriteLiveDataFile(root, now, indices, cells, report);
+    if (m_checks.intraday)
+        WriteIntradayFiles(root, now, indices, cells, report);
 }
 
 void CWatchListDlg::RunLiveFeedCycle() {

@@ -111,6 +111,7 @@ private:
     int m_bConnected = 0;
     WatchChecks m_checks;
     bool m_bAlertUp = false;
+    bool m_bLogMessageUp = false;
     bool m_bSaved = false;
     std::string m_strExportPath;
     CWatchListCtrl* m_list = nullptr;

@@ -1,13 +1,15 @@
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "platform/ui/message_box.h"
-
 #include "platform/inet/internet_session.h"
+#include "platform/ui/message_box.h"
 
 int main(int argc, char** argv) {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir root; // logs and exports of these tests land here
+    qputenv("KORAVEL_ROOT", root.path().toUtf8());
     QApplication app(argc, argv);
     // A box no test answers must not wait for a user who is not there.
     ui::SetNonInteractive(true);

@@ -1,10 +1,10 @@
 #include <QApplication>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "platform/ui/message_box.h"
-
 #include "platform/inet/internet_session.h"
+#include "platform/ui/message_box.h"
 
 // The tests get a session bus of their own (when dbus-daemon is installed), so the
 // desktop notifications have somewhere to go that the tests can watch.
@@ -17,11 +17,14 @@ int main(int argc, char** argv) {
         qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
     else
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    // Logs and exports of these tests land in a data root of their own.
+    QTemporaryDir root;
+    qputenv("KORAVEL_ROOT", root.path().toUtf8());
     int result = 0;
     {
         QApplication app(argc, argv);
-    // A box no test answers must not wait for a user who is not there.
-    ui::SetNonInteractive(true);
+        // A box no test answers must not wait for a user who is not there.
+        ui::SetNonInteractive(true);
         QApplication::setQuitOnLastWindowClosed(false);
         inet::GlobalInit();
         ::testing::InitGoogleTest(&argc, argv);

@@ -19,8 +19,8 @@ public:
     QList<Call> calls;
 
 public slots:
-    uint Notify(const QString&, uint replacesId, const QString&, const QString& summary, const QString& body,
-                const QStringList&, const QVariantMap&, int) {
+    uint Notify(const QString&, uint replacesId, const QString&, const QString& summary,
+                const QString& body, const QStringList&, const QVariantMap&, int) {
         calls.append({replacesId, summary, body});
         return replacesId ? replacesId : 41;
     }
@@ -37,7 +37,8 @@ TEST(DesktopNotifierTest, AlertsReplaceTheirPredecessor) {
     EXPECT_FALSE(notifier.Notify("Koravel price alerts", "nobody listens"));
 
     FakeNotifications service;
-    ASSERT_TRUE(bus.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(bus.registerObject("/org/freedesktop/Notifications", &service,
+                                   QDBusConnection::ExportAllSlots));
     ASSERT_TRUE(bus.registerService("org.freedesktop.Notifications"));
     EXPECT_TRUE(notifier.IsAvailable());
     EXPECT_TRUE(notifier.Notify("Koravel price alerts", "Alpha Ltd::above UPPER LIMIT of 500.00"));

@@ -29,8 +29,10 @@ public:
     int IsAlwaysOnTop() const override { return 1; }
     int RefreshInterval() const override { return 15000; }
     const QuoteRecord& NiftyRecord() const override { return nifty; }
-    const QuoteRecord& SensexRecord() const override { return nifty; }
+    const QuoteRecord& SensexRecord() const override { return sensex; }
     const QuoteRecord& DollarRecord() const override { return nifty; }
+    double PreviousNifty() const override { return previousNifty; }
+    double PreviousSensex() const override { return previousSensex; }
     void SuspendRefresh() override { ++suspended; }
     void ResumeRefresh() override { ++resumed; }
     QWidget* Window() override { return &window; }
@@ -38,7 +40,8 @@ public:
     void HidePage(BarPage) override { ++hidden; }
 
     QWidget window;
-    QuoteRecord nifty;
+    QuoteRecord nifty, sensex;
+    double previousNifty = 0, previousSensex = 0;
     int connected = 1, probeDone = 1, feed = 0, suspended = 0, resumed = 0, hidden = 0;
 };
 

@@ -1,0 +1,266 @@
+#include "charts/core/data_logs.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <sys/stat.h>
+
+#include "platform/base/paths.h"
+#include "platform/base/text.h"
+#include "quotes/indian_number.h"
+
+namespace {
+
+enum Cell {
+    kExchange = 1,
+    kSymbol = 2,
+    kPrice = 3,
+    kVolume = 6,
+    kPrevVolume = 15,
+    kTaken = 16,
+    kPrevPrice = 17
+};
+
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f)
+            std::fclose(f);
+    }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Closes the file and tells whether everything written reached it.
+bool Finish(File& f) {
+    std::FILE* raw = f.release();
+    const bool ok = !std::ferror(raw);
+    return std::fclose(raw) == 0 && ok;
+}
+
+bool Write(std::FILE* f, const std::string& s) {
+    return std::fwrite(s.data(), 1, s.size(), f) == s.size();
+}
+
+// Number cells are read as the list shows them, commas removed.
+double Number(const RowCells& cells, int column) {
+    return ParseListNumber(cells(column));
+}
+long Whole(const RowCells& cells, int column) {
+    return std::strtol(text::RemoveChar(cells(column), ',').c_str(), nullptr, 10);
+}
+
+// The program makes only the date folders; the folders above them belong to setup.
+bool EnsureFolder(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+std::string TwoDigits(int v) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d", v);
+    return buf;
+}
+
+// Appends the end-of-day line unless the file already holds the date anywhere.
+int EodOne(const std::string& path, const std::string& name, const QuoteRecord& q,
+           const char* openMessage, const char* readMessage, const LogReporter& report) {
+    File f(std::fopen(path.c_str(), "a+b"));
+    if (!f) {
+        report(openMessage);
+        return 0;
+    }
+    std::string all;
+    char buf[4096];
+    std::rewind(f.get());
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
+        all.append(buf, n);
+    if (std::ferror(f.get())) {
+        report(readMessage);
+        return 0;
+    }
+    // The lines joined into one text: line breaks play no part in finding the date.
+    all = text::RemoveChar(text::RemoveChar(all, '\n'), '\r');
+    if (all.find(q.date) == std::string::npos) {
+        std::fseek(f.get(), 0, SEEK_END);
+        if (!Write(f.get(), EodLine(name, q.date, q.open, q.high, q.low, q.last, q.volume))) {
+            report("SORRY!!!Some problem occured while writing data to EOD file");
+            return 0;
+        }
+    }
+    if (!Finish(f)) {
+        report("SORRY!!!Some problem occured while writing data to EOD file");
+        return 0;
+    }
+    return 1;
+}
+
+// One stock's bar, from its list cells.
+std::string StockBar(const RowCells& cells, const LogStamp& stamp, bool volumeWhenTaken) {
+    const bool taken = Number(cells, kTaken) >= 1;
+    const std::string volume =
+        volumeWhenTaken && taken ? std::to_string(Whole(cells, kVolume) - Whole(cells, kPrevVolume))
+                                 : "0";
+    return BarLine(cells(kSymbol), stamp.date, stamp.time, Number(cells, kPrevPrice),
+                   Number(cells, kPrice), volume);
+}
+
+} // namespace
+
+bool IsMarketOpen(const LocalTime& t) {
+    if (t.IsWeekend())
+        return false;
+    const int s = t.SecondsOfDay();
+    return s >= 9 * 3600 + 55 * 60 && s <= 15 * 3600 + 45 * 60;
+}
+
+LogStamp FormatLogStamp(const LocalTime& t) {
+    LogStamp s;
+    s.date = TwoDigits(t.month) + "/" + TwoDigits(t.day) + "/" + std::to_string(t.year);
+    s.time = TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+    const int delayed = ((t.SecondsOfDay() - 900) % 86400 + 86400) % 86400;
+    s.delayedTime = TwoDigits(delayed / 3600) + ":" + TwoDigits(delayed / 60 % 60) + ":" +
+                    TwoDigits(delayed % 60);
+    s.dateFolder = TwoDigits(t.month) + "-" + TwoDigits(t.day) + "-" + std::to_string(t.year);
+    return s;
+}
+
+std::string EodLine(const std::string& name, const std::string& date, double open, double high,
+                    double low, double close, long volume) {
+    return name + "," + date + "," + text::FormatFixed(open, 2) + "," + text::FormatFixed(high, 2) +
+           "," + text::FormatFixed(low, 2) + "," + text::FormatFixed(close, 2) + "," +
+           std::to_string(volume) + "\r\n";
+}
+
+std::string BarLine(const std::string& name, const std::string& date, const std::string& time,
+                    double previous, double current, const std::string& volume) {
+    return name + "," + date + "," + time + "," + text::FormatFixed(previous, 2) + "," +
+           text::FormatFixed(std::max(previous, current), 2) + "," +
+           text::FormatFixed(std::min(previous, current), 2) + "," + text::FormatFixed(current, 2) +
+           "," + volume + "\r\n";
+}
+
+std::string EodFile(const std::string& root, const std::string& name) {
+    return paths::Join(paths::Join(root, paths::kEodData), name + ".txt");
+}
+
+std::string IntradayFolder(const std::string& root, const std::string& dateFolder) {
+    return paths::Join(paths::Join(root, paths::kIntraDay), dateFolder);
+}
+
+std::string IntradayFile(const std::string& root, const std::string& dateFolder,
+                         const std::string& name) {
+    return paths::Join(IntradayFolder(root, dateFolder), name + ".txt");
+}
+
+std::string LiveDataFile(const std::string& root) {
+    return paths::Join(paths::Join(root, paths::kLiveData), "LiveData.txt");
+}
+
+int WriteEodFiles(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
+                  const std::vector<EodItem>& items, const LogReporter& report) {
+    if (IsMarketOpen(now))
+        return 1;
+    if (!EodOne(EodFile(root, "NIFTY"), "NIFTY", indices.nifty,
+                "Problem occured in Opening Nifty EOD File", "Error in Reading Nifty EOD file",
+                report))
+        return 0;
+    if (!EodOne(EodFile(root, "SENSEX"), "SENSEX", indices.sensex,
+                "Problem occured in Opening Sensex EOD File", "Error in Reading Sensex EOD file",
+                report))
+        return 0;
+    for (const EodItem& item : items)
+        if (!EodOne(EodFile(root, item.symbol), item.symbol, item.quote,
+                    "Problem occured in Opening EOD File", "Error in Reading  EOD file", report))
+            return 0;
+    return 1;
+}
+
+namespace {
+
+int IntradayIndices(const std::string& root, const LogStamp& stamp, const IndexQuotes& indices,
+                    const LogReporter& report) {
+    EnsureFolder(IntradayFolder(root, stamp.dateFolder));
+    if (indices.previousNifty <= 0)
+        return 1;
+    const struct {
+        const char* name;
+        double previous, current;
+        const std::string& time;
+        const char* openMessage;
+    } parts[] = {
+        {"NIFTY", indices.previousNifty, indices.nifty.last, stamp.time,
+         "Problem occured in Opening Nifty Intraday File"},
+        {"SENSEX", indices.previousSensex, indices.sensex.last, stamp.delayedTime,
+         "Problem occured in Opening Sensex Intraday File"},
+    };
+    for (const auto& p : parts) {
+        if (p.previous <= 0)
+            continue; // SENSEX waits for its own previous value
+        File f(std::fopen(IntradayFile(root, stamp.dateFolder, p.name).c_str(), "ab"));
+        if (!f) {
+            report(p.openMessage);
+            return 0;
+        }
+        if (!Write(f.get(), BarLine(p.name, stamp.date, p.time, p.previous, p.current, "0")) ||
+            !Finish(f)) {
+            report("SORRY!!!Some problem occured while writing data to NIFTY EOD file");
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int IntradayStocks(const std::string& root, const LogStamp& stamp,
+                   const std::vector<RowCells>& rows, const LogReporter& report) {
+    EnsureFolder(IntradayFolder(root, stamp.dateFolder));
+    for (const RowCells& cells : rows) {
+        if (cells(kExchange) != "NSE" || Number(cells, kTaken) <= 0 ||
+            Number(cells, kPrevPrice) == 0)
+            continue;
+        File f(std::fopen(IntradayFile(root, stamp.dateFolder, cells(kSymbol)).c_str(), "ab"));
+        if (!f) {
+            report("Problem occured in Opening Intraday File");
+            return 0;
+        }
+        if (!Write(f.get(), StockBar(cells, stamp, true)) || !Finish(f)) {
+            report("SORRY!!!Some problem occured while writing data to Intraday file");
+            return 0;
+        }
+    }
+    return 1;
+}
+
+} // namespace
+
+int WriteIntradayFiles(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
+                       const std::vector<RowCells>& rows, const LogReporter& report) {
+    const LogStamp stamp = FormatLogStamp(now);
+    // A failure with the index files does not keep the shares from their log.
+    const int indexPart = IntradayIndices(root, stamp, indices, report);
+    const int stockPart = IntradayStocks(root, stamp, rows, report);
+    return indexPart && stockPart ? 1 : 0;
+}
+
+int WriteLiveDataFile(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
+                      const std::vector<RowCells>& rows, const LogReporter& report) {
+    const LogStamp stamp = FormatLogStamp(now);
+    File f(std::fopen(LiveDataFile(root).c_str(), "wb"));
+    if (!f) {
+        report("Problem occured in Opening LiveData File");
+        return 0;
+    }
+    std::string text;
+    if (indices.previousNifty != 0)
+        text += BarLine("NIFTY", stamp.date, stamp.time, indices.previousNifty, indices.nifty.last,
+                        "0");
+    for (const RowCells& cells : rows)
+        if (cells(kExchange) == "NSE" && Number(cells, kPrevPrice) != 0)
+            text += StockBar(cells, stamp, true);
+    if (!Write(f.get(), text) || !Finish(f)) {
+        report("SORRY!!!Some problem occurred while writing LIVE DATA file");
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "controls/core/cell_colors.h"
+#include "platform/base/clock.h"
+#include "quotes/quote_record.h"
+
+// The quote logs the watch list writes for other tools and for the live chart: one
+// end-of-day line per trading day and name, one intraday bar per refresh, and a live file
+// holding only the latest bars. Every line ends in CR LF; fields are separated by commas.
+
+// Monday to Friday, 09:55:00 to 15:45:00 inclusive (local time).
+bool IsMarketOpen(const LocalTime& t);
+
+struct LogStamp {
+    std::string date;        // MM/DD/YYYY
+    std::string time;        // HH:MM:SS, 24-hour
+    std::string delayedTime; // the time 15 minutes earlier (the delayed exchange)
+    std::string dateFolder;  // MM-DD-YYYY
+};
+LogStamp FormatLogStamp(const LocalTime& t);
+
+// "NAME,date,open,high,low,close,volume" with two-decimal prices.
+std::string EodLine(const std::string& name, const std::string& date, double open, double high,
+                    double low, double close, long volume);
+// A bar between two refreshes: open = the previous price, close = the current one, high and
+// low the larger and smaller of the two.
+std::string BarLine(const std::string& name, const std::string& date, const std::string& time,
+                    double previous, double current, const std::string& volume);
+
+// Where the logs live under the data root.
+std::string EodFile(const std::string& root, const std::string& name);
+std::string IntradayFolder(const std::string& root, const std::string& dateFolder);
+std::string IntradayFile(const std::string& root, const std::string& dateFolder,
+                         const std::string& name);
+std::string LiveDataFile(const std::string& root);
+
+// What the writers read from the bar: its NIFTY and SENSEX records and their values at
+// the bar's previous refresh.
+struct IndexQuotes {
+    QuoteRecord nifty, sensex;
+    double previousNifty = 0, previousSensex = 0;
+};
+
+// A watched company for the end-of-day file: its symbol and its quote.
+struct EodItem {
+    std::string symbol;
+    QuoteRecord quote;
+};
+
+using LogReporter = std::function<void(const std::string& message)>;
+
+// Each writer returns 1, or 0 after reporting its first failure (which ends its run; the
+// intraday writer's index part and stock part fail separately). Rows are the watch list's
+// cells: 1 exchange, 2 symbol, 3 price, 6 volume, 15 previous volume, 16 data-taken flag,
+// 17 previous price.
+int WriteEodFiles(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
+                  const std::vector<EodItem>& items, const LogReporter& report);
+int WriteIntradayFiles(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
+                       const std::vector<RowCells>& rows, const LogReporter& report);
+int WriteLiveDataFile(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
+                      const std::vector<RowCells>& rows, const LogReporter& report);

@@ -1,0 +1,190 @@
+#include <filesystem>
+#include <map>
+
+#include <QCheckBox>
+#include <gtest/gtest.h>
+
+#include "charts/core/data_logs.h"
+#include "db/data_source_fixture.h"
+#include "db/watch_table.h"
+#include "support/temp_dir.h"
+#include "support/ui_hooks.h"
+#include "watch/watch_list_ctrl.h"
+#include "watch/watch_list_dlg.h"
+
+namespace {
+
+using testsupport::MessageBoxRecorder;
+using testsupport::ReadFile;
+namespace fs = std::filesystem;
+
+TEST(DataLogRulesTest, MarketHoursAndStamps) {
+    EXPECT_TRUE(IsMarketOpen(MakeLocalTime(2026, 12, 4, 15, 45, 0))); // Friday
+    EXPECT_FALSE(IsMarketOpen(MakeLocalTime(2026, 12, 4, 15, 45, 1)));
+    EXPECT_FALSE(IsMarketOpen(MakeLocalTime(2026, 12, 5, 11, 0, 0))); // Saturday
+    EXPECT_FALSE(IsMarketOpen(MakeLocalTime(2026, 12, 7, 9, 54, 59)));
+    EXPECT_TRUE(IsMarketOpen(MakeLocalTime(2026, 12, 7, 9, 55, 0)));
+
+    const LogStamp s = FormatLogStamp(MakeLocalTime(2026, 3, 5, 9, 7, 4));
+    EXPECT_EQ(s.date, "03/05/2026");
+    EXPECT_EQ(s.time, "09:07:04");
+    EXPECT_EQ(s.delayedTime, "08:52:04");
+    EXPECT_EQ(s.dateFolder, "03-05-2026");
+    EXPECT_EQ(FormatLogStamp(MakeLocalTime(2026, 3, 5, 0, 10, 0)).delayedTime, "23:55:00");
+
+    EXPECT_EQ(BarLine("X", "d", "t", 101.50, 100.25, "0"),
+              "X,d,t,101.50,101.50,100.25,100.25,0\r\n");
+    EXPECT_EQ(BarLine("X", "d", "t", 100.25, 101.50, "0"),
+              "X,d,t,100.25,101.50,100.25,101.50,0\r\n");
+    EXPECT_EQ(EodLine("NIFTY", "12/7/2026", 1, 2.5, 0.126, 2, 1234567),
+              "NIFTY,12/7/2026,1.00,2.50,0.13,2.00,1234567\r\n");
+}
+
+// The page's bar: NIFTY and SENSEX with their previous values.
+class LogBar final : public IBar {
+public:
+    int IsConnected() const override { return 1; }
+    int IsProbeDone() const override { return probeDone; }
+    int IsAlwaysOnTop() const override { return 1; }
+    int RefreshInterval() const override { return 15000; }
+    const QuoteRecord& NiftyRecord() const override { return nifty; }
+    const QuoteRecord& SensexRecord() const override { return sensex; }
+    const QuoteRecord& DollarRecord() const override { return nifty; }
+    double PreviousNifty() const override { return previousNifty; }
+    double PreviousSensex() const override { return previousSensex; }
+    void SuspendRefresh() override {}
+    void ResumeRefresh() override {}
+    QWidget* Window() override { return &window; }
+    int IsLiveFeedStarted() const override { return 0; }
+    void HidePage(BarPage) override {}
+
+    QWidget window;
+    QuoteRecord nifty, sensex;
+    double previousNifty = 0, previousSensex = 0;
+    int probeDone = 1;
+};
+
+class DataLogTest : public DataSourceTest {
+protected:
+    void SetUp() override {
+        DataSourceTest::SetUp();
+        m_env = std::make_unique<testsupport::ScopedEnv>("KORAVEL_ROOT", m_root.path());
+        for (const char* sub : {"EODData", "IntraDay", "LiveData"})
+            fs::create_directories(m_root.file(sub));
+        CSelCompanyListset set;
+        db::ReplaceWatchList(
+            set, {{"Alpha Ltd", "NSE", "ALPHA", 0, 0, 0}, {"Beta Ltd", "BSE", "BETA", 0, 0, 0}});
+        m_bar.nifty.date = m_bar.sensex.date = "12/7/2026";
+        m_bar.nifty.last = 25000.5;
+        m_bar.sensex.last = 84000.25;
+        m_bar.nifty.open = 24900;
+        m_bar.nifty.high = 25100;
+        m_bar.nifty.low = 24800;
+    }
+    void TearDown() override { Clock::Reset(); }
+
+    static void Quote(CWatchListDlg& page, int i, double last, std::int32_t volume,
+                      const char* date = "12/7/2026") {
+        QuoteRecord& q = page.QuoteSlot(i);
+        q.last = last;
+        q.volume = volume;
+        q.date = date;
+        q.open = q.high = q.low = last;
+    }
+    std::string File(const std::string& relative) { return m_root.file(relative); }
+
+    testsupport::TempDir m_root;
+    std::unique_ptr<testsupport::ScopedEnv> m_env;
+    LogBar m_bar;
+};
+
+TEST_F(DataLogTest, EndOfDayOncePerDateForEveryWatchedShare) {
+    Clock::SetFixed(MakeLocalTime(2026, 12, 7, 15, 50, 0)); // after the close
+    CWatchListDlg page(m_bar);
+    EXPECT_EQ(ReadFile(File("EODData/ALPHA.txt")), "")
+        << "no quotes yet: an empty date counts as present";
+    Quote(page, 0, 101.5, 123456);
+    Quote(page, 1, 55.25, 789);
+    page.RefreshWatchList();
+    page.RefreshWatchList(); // the same date again: nothing new
+    EXPECT_EQ(ReadFile(File("EODData/NIFTY.txt")),
+              "NIFTY,12/7/2026,24900.00,25100.00,24800.00,25000.50,0\r\n");
+    EXPECT_EQ(ReadFile(File("EODData/SENSEX.txt")),
+              "SENSEX,12/7/2026,0.00,0.00,0.00,84000.25,0\r\n");
+    EXPECT_EQ(ReadFile(File("EODData/ALPHA.txt")),
+              "ALPHA,12/7/2026,101.50,101.50,101.50,101.50,123456\r\n");
+    EXPECT_EQ(ReadFile(File("EODData/BETA.txt")), "BETA,12/7/2026,55.25,55.25,55.25,55.25,789\r\n")
+        << "BSE too";
+
+    Quote(page, 0, 102, 200000, "12/8/2026"); // the next day's close
+    page.RefreshWatchList();
+    EXPECT_EQ(ReadFile(File("EODData/ALPHA.txt")),
+              "ALPHA,12/7/2026,101.50,101.50,101.50,101.50,123456\r\n"
+              "ALPHA,12/8/2026,102.00,102.00,102.00,102.00,200000\r\n");
+    EXPECT_FALSE(fs::exists(File("IntraDay/12-07-2026"))) << "no intraday writes after the close";
+}
+
+TEST_F(DataLogTest, IntradayAndLiveBarsSpanTwoRefreshes) {
+    Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
+    CWatchListDlg page(m_bar);
+    page.Control<QCheckBox>(IDC_WL_INTRADAY)->click();
+    page.Control<QCheckBox>(IDC_WL_LIVEDATA)->click();
+
+    // First refresh: the index bars need the bar's previous values, the shares their own.
+    m_bar.previousNifty = 24990;
+    Quote(page, 0, 101.5, 120000);
+    Quote(page, 1, 55.25, 1000);
+    page.RefreshWatchList();
+    EXPECT_TRUE(fs::is_directory(File("IntraDay/12-07-2026"))) << "the date folder is made";
+    EXPECT_EQ(ReadFile(File("IntraDay/12-07-2026/NIFTY.txt")),
+              "NIFTY,12/07/2026,11:00:00,24990.00,25000.50,24990.00,25000.50,0\r\n");
+    EXPECT_FALSE(fs::exists(File("IntraDay/12-07-2026/SENSEX.txt"))) << "no previous SENSEX yet";
+    EXPECT_FALSE(fs::exists(File("IntraDay/12-07-2026/ALPHA.txt")))
+        << "a first refresh writes no share bar";
+    EXPECT_EQ(ReadFile(File("LiveData/LiveData.txt")),
+              "NIFTY,12/07/2026,11:00:00,24990.00,25000.50,24990.00,25000.50,0\r\n");
+
+    Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 15));
+    m_bar.previousNifty = 25000.5;
+    m_bar.previousSensex = 84100;
+    Quote(page, 0, 100.25, 123456);
+    Quote(page, 1, 56, 2000);
+    page.RefreshWatchList();
+    EXPECT_EQ(ReadFile(File("IntraDay/12-07-2026/ALPHA.txt")),
+              "ALPHA,12/07/2026,11:00:15,101.50,101.50,100.25,100.25,3456\r\n");
+    EXPECT_EQ(ReadFile(File("IntraDay/12-07-2026/SENSEX.txt")),
+              "SENSEX,12/07/2026,10:45:15,84100.00,84100.00,84000.25,84000.25,0\r\n")
+        << "SENSEX runs 15 minutes late";
+    EXPECT_FALSE(fs::exists(File("IntraDay/12-07-2026/BETA.txt")))
+        << "BSE shares have no intraday log";
+    EXPECT_EQ(ReadFile(File("LiveData/LiveData.txt")),
+              "NIFTY,12/07/2026,11:00:15,25000.50,25000.50,25000.50,25000.50,0\r\n"
+              "ALPHA,12/07/2026,11:00:15,101.50,101.50,100.25,100.25,3456\r\n")
+        << "only the latest refresh, no SENSEX";
+}
+
+TEST_F(DataLogTest, AMissingFolderSaysSoEachTimeAndTheOtherLogsGoOn) {
+    Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
+    fs::remove_all(File("LiveData"));
+    CWatchListDlg page(m_bar);
+    page.Control<QCheckBox>(IDC_WL_INTRADAY)->click();
+    page.Control<QCheckBox>(IDC_WL_LIVEDATA)->click();
+    m_bar.previousNifty = 24990;
+    MessageBoxRecorder boxes;
+    page.RefreshWatchList();
+    page.RefreshWatchList();
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"Problem occured in Opening LiveData File",
+                                        "Problem occured in Opening LiveData File"}));
+    EXPECT_TRUE(fs::exists(File("IntraDay/12-07-2026/NIFTY.txt")));
+
+    // Before the bar's probe has got through nothing is written or said.
+    fs::remove_all(File("IntraDay/12-07-2026"));
+    m_bar.probeDone = 0;
+    boxes.Clear();
+    page.RefreshWatchList();
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_FALSE(fs::exists(File("IntraDay/12-07-2026")));
+}
+
+} // namespace
