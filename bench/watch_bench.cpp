@@ -35,6 +35,7 @@ public:
     QWidget* Window() override { return &m_window; }
     int IsLiveFeedStarted() const override { return 0; }
     void HidePage(BarPage) override {}
+    CBarPage* FindPage(BarPage) const override { return nullptr; }
 
 private:
     QWidget m_window;

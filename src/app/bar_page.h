@@ -20,6 +20,8 @@ struct BarPageInfo {
 };
 const BarPageInfo& PageInfo(BarPage page);
 
+class CBarPage;
+
 // What pages may ask of the bar.
 class IBar {
 public:
@@ -43,6 +45,8 @@ public:
     virtual int IsLiveFeedStarted() const = 0;
     // A page's own close button that only hides it.
     virtual void HidePage(BarPage page) = 0;
+    // Another page of the bar while it exists (shown or hidden), else null.
+    virtual CBarPage* FindPage(BarPage page) const = 0;
 };
 
 // A page as the bar sees it: a window, and for pages that add symbols, the entries of the

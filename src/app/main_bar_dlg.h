@@ -88,6 +88,7 @@ public:
     QWidget* Window() override { return this; }
     int IsLiveFeedStarted() const override { return m_bLiveFeedStarted; }
     void HidePage(BarPage page) override;
+    CBarPage* FindPage(BarPage page) const override { return Page(page); }
     void SetLiveFeedStarted(int started) { m_bLiveFeedStarted = started; }
 
     // Options set before the window is created.

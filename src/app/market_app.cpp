@@ -226,8 +226,10 @@ int RunKoravel(int argc, char** argv) {
         }
         inet::SetEmbeddedMarket(market->BaseUrl());
         simulated = inet::ServiceBase(inet::Service::Quote) == market->BaseUrl();
-        if (tour)
+        if (tour) {
             SeedTourWatchList(market->Engine(), market->Clock().Now());
+            CTour::RunSeeds();
+        }
     }
 
     InstallHistChartOpener();

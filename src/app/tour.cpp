@@ -78,6 +78,20 @@ void CTour::AddStep(const std::string& name, Step step) {
     Steps().emplace_back(name, std::move(step));
 }
 
+namespace {
+std::vector<std::function<void()>>& Seeds() {
+    static std::vector<std::function<void()>> seeds;
+    return seeds;
+}
+} // namespace
+
+void CTour::AddSeed(std::function<void()> seed) { Seeds().push_back(std::move(seed)); }
+
+void CTour::RunSeeds() {
+    for (const auto& seed : Seeds())
+        seed();
+}
+
 bool CTour::Wait(int ms, const std::function<bool()>& done) {
     QElapsedTimer timer;
     timer.start();

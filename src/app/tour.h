@@ -33,6 +33,10 @@ public:
     // what it shows.
     using Step = std::function<QImage(CMainBarDlg& bar)>;
     static void AddStep(const std::string& name, Step step);
+    // Data a library puts into the tour's own data source before the bar starts (lots,
+    // brokers, chosen futures...).
+    static void AddSeed(std::function<void()> seed);
+    static void RunSeeds();
 
     // The bar with a window docked under it, as one picture.
     static QImage Docked(QWidget& bar, QWidget& page);

@@ -57,6 +57,7 @@ public:
     QWidget* Window() override { return &window; }
     int IsLiveFeedStarted() const override { return 0; }
     void HidePage(BarPage) override {}
+    CBarPage* FindPage(BarPage) const override { return nullptr; }
 
     QWidget window;
     QuoteRecord nifty, sensex;

@@ -38,6 +38,7 @@ public:
     QWidget* Window() override { return &window; }
     int IsLiveFeedStarted() const override { return feed; }
     void HidePage(BarPage) override { ++hidden; }
+    CBarPage* FindPage(BarPage) const override { return nullptr; }
 
     QWidget window;
     QuoteRecord nifty, sensex;

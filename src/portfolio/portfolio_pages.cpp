@@ -1,0 +1,1 @@
+#include "portfolio/portfolio_pages.h"
