@@ -1,0 +1,212 @@
+#include "chartstore/chart_store.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "platform/base/clock.h"
+#include "platform/base/paths.h"
+#include "platform/base/text.h"
+
+namespace chartstore {
+
+namespace fs = std::filesystem;
+
+Store& Store::Instance() {
+    // One store per data root (tests move the root between cases).
+    static std::mutex mutex;
+    static std::map<std::string, std::unique_ptr<Store>> stores;
+    const std::string folder = paths::DataPath("ChartStore");
+    std::lock_guard lock(mutex);
+    auto& store = stores[folder];
+    if (!store)
+        store = std::make_unique<Store>(folder);
+    return *store;
+}
+
+Store::Store(std::string folder) : m_folder(std::move(folder)) {}
+
+std::string Store::FormatBar(const std::string& ticker, std::int64_t when, const Bar& b) {
+    int y = 0, m = 0, d = 0;
+    const std::int64_t day = when >= 0 ? when / 86400 : (when - 86399) / 86400;
+    CivilFromDays(day, y, m, d);
+    const std::int64_t s = when - day * 86400;
+    char buf[256];
+    std::snprintf(buf, sizeof buf, "%s,%04d%02d%02d,%02d:%02d:%02d,%s,%s,%s,%s,%s", ticker.c_str(),
+                  y, m, d, static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60),
+                  static_cast<int>(s % 60), text::FormatFixed(b.open, 2).c_str(),
+                  text::FormatFixed(b.high, 2).c_str(), text::FormatFixed(b.low, 2).c_str(),
+                  text::FormatFixed(b.close, 2).c_str(), text::FormatFixed(b.volume, 0).c_str());
+    return buf;
+}
+
+void Store::Load() {
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    std::ifstream list(paths::Join(m_folder, "Stocks.txt"));
+    std::string ticker;
+    while (std::getline(list, ticker)) {
+        ticker = text::Trim(ticker);
+        if (ticker.empty())
+            continue;
+        Stock stock{ticker, {}, false};
+        std::ifstream bars(paths::Join(m_folder, ticker + ".txt"));
+        std::string line;
+        while (std::getline(bars, line)) {
+            const auto f = text::Split(text::Trim(line), ',');
+            if (f.size() < 8 || f[1].size() != 8)
+                continue;
+            const int y = std::atoi(f[1].substr(0, 4).c_str()),
+                      mo = std::atoi(f[1].substr(4, 2).c_str()),
+                      d = std::atoi(f[1].substr(6, 2).c_str());
+            int h = 0, mi = 0, s = 0;
+            std::sscanf(f[2].c_str(), "%d:%d:%d", &h, &mi, &s);
+            const std::int64_t when = DaysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s;
+            stock.bars[when] = {text::CStrToD(f[3]), text::CStrToD(f[4]), text::CStrToD(f[5]),
+                                text::CStrToD(f[6]), text::CStrToD(f[7])};
+        }
+        m_stocks.push_back(std::move(stock));
+    }
+}
+
+Store::Stock* Store::Find(const std::string& ticker) {
+    for (Stock& s : m_stocks)
+        if (text::IEquals(s.ticker, ticker))
+            return &s;
+    return nullptr;
+}
+
+int Store::Count() {
+    std::lock_guard lock(m_mutex);
+    Load();
+    return static_cast<int>(m_stocks.size());
+}
+
+std::string Store::TickerAt(int index) {
+    std::lock_guard lock(m_mutex);
+    Load();
+    return index >= 0 && index < static_cast<int>(m_stocks.size()) ? m_stocks[index].ticker
+                                                                   : std::string();
+}
+
+bool Store::Has(const std::string& ticker) {
+    std::lock_guard lock(m_mutex);
+    Load();
+    return Find(ticker) != nullptr;
+}
+
+std::string Store::Add(const std::string& ticker) {
+    std::lock_guard lock(m_mutex);
+    Load();
+    if (Stock* s = Find(ticker))
+        return s->ticker;
+    m_stocks.push_back({ticker, {}, true});
+    m_listDirty = true;
+    return ticker;
+}
+
+bool Store::RemoveAt(int index) {
+    std::lock_guard lock(m_mutex);
+    Load();
+    if (index < 0 || index >= static_cast<int>(m_stocks.size()))
+        return false;
+    m_removed.push_back(m_stocks[index].ticker);
+    m_stocks.erase(m_stocks.begin() + index);
+    m_listDirty = true;
+    return true;
+}
+
+bool Store::Touch(const std::string& ticker, std::int64_t when) {
+    std::lock_guard lock(m_mutex);
+    Load();
+    Stock* s = Find(ticker);
+    if (!s)
+        return false;
+    if (!s->bars.count(when)) {
+        s->bars[when] = Bar{};
+        s->dirty = true;
+    }
+    return true;
+}
+
+bool Store::Get(const std::string& ticker, std::int64_t when, Bar& bar) {
+    std::lock_guard lock(m_mutex);
+    Load();
+    Stock* s = Find(ticker);
+    if (!s || !s->bars.count(when))
+        return false;
+    bar = s->bars[when];
+    return true;
+}
+
+bool Store::Set(const std::string& ticker, std::int64_t when, const Bar& bar) {
+    std::lock_guard lock(m_mutex);
+    Load();
+    Stock* s = Find(ticker);
+    if (!s)
+        return false;
+    s->bars[when] = bar;
+    s->dirty = true;
+    return true;
+}
+
+std::map<std::int64_t, Bar> Store::Bars(const std::string& ticker) {
+    std::lock_guard lock(m_mutex);
+    Load();
+    Stock* s = Find(ticker);
+    return s ? s->bars : std::map<std::int64_t, Bar>{};
+}
+
+int Store::Flushes() {
+    std::lock_guard lock(m_mutex);
+    return m_flushes;
+}
+
+bool Store::Flush() {
+    std::lock_guard lock(m_mutex);
+    Load();
+    ++m_flushes;
+    std::error_code ec;
+    fs::create_directories(m_folder, ec);
+    bool ok = true;
+    // Each file goes to a temporary name first, so a reader never sees half of it.
+    auto write = [&](const std::string& name, const std::string& content) {
+        const std::string path = paths::Join(m_folder, name), tmp = path + ".tmp";
+        {
+            std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+            out << content;
+            if (!out)
+                return false;
+        }
+        return std::rename(tmp.c_str(), path.c_str()) == 0;
+    };
+    for (Stock& s : m_stocks) {
+        if (!s.dirty)
+            continue;
+        std::string content;
+        for (const auto& [when, bar] : s.bars)
+            content += FormatBar(s.ticker, when, bar) + "\n";
+        if (write(s.ticker + ".txt", content))
+            s.dirty = false;
+        else
+            ok = false;
+    }
+    for (const std::string& gone : m_removed)
+        if (!Find(gone))
+            fs::remove(paths::Join(m_folder, gone + ".txt"), ec);
+    m_removed.clear();
+    if (m_listDirty) {
+        std::string list;
+        for (const Stock& s : m_stocks)
+            list += s.ticker + "\n";
+        if (write("Stocks.txt", list))
+            m_listDirty = false;
+        else
+            ok = false;
+    }
+    return ok;
+}
+
+} // namespace chartstore
