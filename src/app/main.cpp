@@ -1,3 +1,4 @@
+#include "amibroker/amibroker_link_dlg.h"
 #include "app/market_app.h"
 #include "watch/watch_list_dlg.h"
 #include "watch/watch_tour.h"
@@ -6,5 +7,6 @@ int main(int argc, char** argv) {
     // The pages and their pictures for the tour; the bar finds them here.
     RegisterWatchListPage();
     RegisterWatchTourSteps();
+    RegisterAmiBrokerLink();
     return RunKoravel(argc, argv);
 }

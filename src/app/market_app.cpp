@@ -23,6 +23,7 @@
 #include "platform/base/clock.h"
 #include "platform/base/paths.h"
 #include "platform/base/text.h"
+#include "platform/com/com.h"
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"
 #include "setup/setup.h"
@@ -172,6 +173,9 @@ int RunKoravel(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");                // files and protocols use the decimal point
     inet::GlobalInit();
 
+    // The tour answers to nobody: a message it meets goes to standard error.
+    if (tour)
+        ui::SetNonInteractive(true);
     // The tour keeps to a data root of its own, so it never touches the user's lists.
     QTemporaryDir tourData;
     if (tour) {
@@ -182,6 +186,12 @@ int RunKoravel(int argc, char** argv) {
         so.root = root;
         so.dbFile = root + "/CompanyList.db";
         so.odbcIni = root + "/odbc.ini";
+        // The bridge and the charting-program stand-in beside the program, registered in
+        // the tour's own registry.
+        setenv("KORAVEL_COM_REGISTRY", (root + "/registry.ini").c_str(), 1);
+        const std::string libs = QCoreApplication::applicationDirPath().toStdString() + "/../lib/";
+        for (const char* lib : {"libpellar.so", "libkoravel-chartstore.so"})
+            RegisterServerLibrary(libs + lib);
         std::ostringstream out, err;
         if (setup::Run(so, out, err) != 0)
             std::fprintf(stderr, "koravel: the tour's data source could not be set up: %s",

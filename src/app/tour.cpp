@@ -85,7 +85,9 @@ std::vector<std::function<void()>>& Seeds() {
 }
 } // namespace
 
-void CTour::AddSeed(std::function<void()> seed) { Seeds().push_back(std::move(seed)); }
+void CTour::AddSeed(std::function<void()> seed) {
+    Seeds().push_back(std::move(seed));
+}
 
 void CTour::RunSeeds() {
     for (const auto& seed : Seeds())

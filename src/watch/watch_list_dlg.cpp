@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QLabel>
 
+#include "amibroker/core/bridge_workers.h"
+#include "amibroker/core/link_rules.h"
 #include "charts/core/data_logs.h"
 #include "controls/color_button.h"
 #include "controls/export_csv_dlg.h"
@@ -75,6 +77,8 @@ CWatchListDlg::CWatchListDlg(IBar& bar) : ui::CDialog(148, bar.Window()), m_bar(
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     BuildTemplate();
     m_notifier = new CDesktopNotifier(this);
+    m_feed = std::make_unique<amilink::LiveFeed>(
+        [](const std::string& m) { ui::messageBox(m, ui::MB_OK | ui::MB_ICONERROR); });
     m_items.reserve(kCapacity);
     EnsureInitialized();
 }
@@ -308,8 +312,20 @@ void CWatchListDlg::RunDataLogging() {
 }
 
 void CWatchListDlg::RunLiveFeedCycle() {
-    // One bar per watched NSE share goes to the charting program here once the live
-    // feed arrives (only while it is started and the market is open).
+    if (!m_bar.IsLiveFeedStarted() || !IsMarketOpen(Clock::Now()))
+        return;
+    if (m_feed->IsStillActive())
+        return; // the previous refresh is still on its way: this one is not fed
+    const std::vector<WatchListRow> rows = Rows();
+    std::vector<RowCells> cells;
+    for (const WatchListRow& r : rows)
+        cells.push_back(WatchRowCells(r));
+    m_feed->Start(amilink::LiveFeedText(m_bar.PreviousNifty(), m_bar.NiftyRecord().last,
+                                        m_bar.PreviousSensex(), m_bar.SensexRecord().last, cells));
+}
+
+int CWatchListDlg::FeedCycles() const {
+    return m_feed->Cycles();
 }
 
 void CWatchListDlg::ShowAlertPopup() {

@@ -13,6 +13,9 @@
 #include "watch/watch_items.h"
 
 class CDesktopNotifier;
+namespace amilink {
+class LiveFeed;
+}
 class CWatchListCtrl;
 class QCheckBox;
 
@@ -77,6 +80,8 @@ public:
 
     const WatchChecks& Checks() const { return m_checks; }
     const PrevSample& Previous(int index) const { return m_prev[index]; }
+    // Refreshes fed to the charting program so far.
+    int FeedCycles() const;
     CWatchListCtrl* List() const { return m_list; }
     const std::string& ExportPath() const { return m_strExportPath; }
     // The row records as the list shows them.
@@ -116,6 +121,7 @@ private:
     std::string m_strExportPath;
     CWatchListCtrl* m_list = nullptr;
     CDesktopNotifier* m_notifier = nullptr;
+    std::unique_ptr<amilink::LiveFeed> m_feed;
 };
 
 // Makes the bar create this page hidden at start-up and show it from its button.

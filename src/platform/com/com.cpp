@@ -313,6 +313,15 @@ HRESULT ComUnregisterServer(const std::string& progId, const CLSID& clsid) {
     return WriteIni(path, ini) ? S_OK : SELFREG_E_CLASS;
 }
 
+HRESULT RegisterServerLibrary(const std::string& libraryPath, bool unregister) {
+    void* handle = ::dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        return CO_E_DLLNOTFOUND;
+    auto fn = reinterpret_cast<DllRegisterServerFn>(
+        ::dlsym(handle, unregister ? "DllUnregisterServer" : "DllRegisterServer"));
+    return fn ? fn() : CO_E_ERRORINDLL;
+}
+
 std::string LibraryPathOf(const void* address) {
     Dl_info info{};
     if (::dladdr(address, &info) && info.dli_fname) {

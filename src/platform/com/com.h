@@ -207,5 +207,8 @@ using DllRegisterServerFn = HRESULT (*)();
 using DllUnregisterServerFn = HRESULT (*)();
 using DllCanUnloadNowFn = HRESULT (*)();
 
+// Loads a server library and calls its own (un)registration entry point.
+HRESULT RegisterServerLibrary(const std::string& libraryPath, bool unregister = false);
+
 // The path of the shared library that holds the given address (a server finds itself).
 std::string LibraryPathOf(const void* address);

@@ -1,0 +1,126 @@
+#include "amibroker/core/bridge_workers.h"
+
+#include <mutex>
+
+namespace amilink {
+
+namespace {
+
+// A bridge some workers share, made by the first that needs it; a worker that finds it
+// broken leaves it to the next to try again.
+struct SharedBridge {
+    std::mutex mutex;
+    com::ComPtr<_clsdll> bridge;
+    bool ready = false;
+};
+
+SharedBridge& FeedBridge() {
+    static SharedBridge b;
+    return b;
+}
+
+SharedBridge& BackfillBridge() {
+    static SharedBridge b;
+    return b;
+}
+
+} // namespace
+
+HRESULT CreateBridge(com::ComPtr<_clsdll>& bridge) {
+    return com::CreateByProgId(kPellarProgId, IID__clsdll, bridge.PutVoid());
+}
+
+LiveFeed::LiveFeed(Reporter report) : m_report(std::move(report)) {}
+
+LiveFeed::~LiveFeed() {
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void LiveFeed::Start(std::string text) {
+    if (m_worker.joinable())
+        m_worker.join(); // it has ended: its exit code said so
+    ++m_cycles;
+    m_exitCode = kStillActive;
+    m_worker = std::thread([this, text = std::move(text)] {
+        CoInitialize(nullptr);
+        SharedBridge& shared = FeedBridge();
+        {
+            std::lock_guard lock(shared.mutex);
+            if (!shared.ready) {
+                shared.ready = true;
+                if (FAILED(CreateBridge(shared.bridge))) {
+                    shared.ready = false; // no message: the call below reports it
+                    shared.bridge.Reset();
+                } else {
+                    com::Variant r;
+                    if (FAILED(shared.bridge->fnInitialize(&r))) {
+                        m_report(kComDllProblem);
+                        shared.ready = false;
+                        shared.bridge.Reset();
+                    }
+                }
+            }
+            bool ok = false;
+            if (shared.bridge) {
+                com::Bstr data(text);
+                com::Variant r;
+                ok = SUCCEEDED(shared.bridge->fnAddQuotations(data.Address(), &r));
+            }
+            if (!ok)
+                m_report(kFeedError);
+        }
+        CoUninitialize();
+        m_exitCode = 0;
+    });
+}
+
+std::atomic<int>& BackfillWorkers::RunFlag() {
+    static std::atomic<int> flag{0};
+    return flag;
+}
+
+void BackfillWorkers::Join() {
+    if (m_worker.joinable())
+        m_worker.join();
+    m_running = false;
+}
+
+void BackfillWorkers::Start(std::string name, std::string text, msg::Poster poster) {
+    Join();
+    m_running = true;
+    m_worker = std::thread(
+        [this, name = std::move(name), text = std::move(text), poster = std::move(poster)] {
+            if (RunFlag().load() == 0) {
+                m_running = false;
+                poster(msg::WM_BACKFILL_STOPPED, 0, 0);
+                return;
+            }
+            CoInitialize(nullptr);
+            SharedBridge& shared = BackfillBridge();
+            {
+                std::lock_guard lock(shared.mutex);
+                if (!shared.ready) {
+                    shared.ready = true;
+                    com::Variant r;
+                    if (FAILED(CreateBridge(shared.bridge)) ||
+                        FAILED(shared.bridge->fnInitialize(&r))) {
+                        m_report(kComDllProblem);
+                        shared.ready = false;
+                        shared.bridge.Reset();
+                    }
+                }
+                if (shared.bridge) {
+                    com::Bstr n(name), t(text);
+                    com::Variant r;
+                    shared.bridge->fnAddQuotationsforBackFill(n.Address(), t.Address(),
+                                                              &r); // a failure ends nothing
+                }
+            }
+            CoUninitialize();
+            m_running = false;
+            poster(msg::WM_BACKFILL_NEXT, 0, 0);
+        });
+}
+
+} // namespace amilink
