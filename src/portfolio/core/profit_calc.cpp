@@ -1,0 +1,46 @@
+#include "portfolio/core/profit_calc.h"
+
+#include "quotes/indian_number.h"
+
+double CalcBuyCharges(std::int64_t n, double c, const BrokerRates& r) {
+    const double nd = static_cast<double>(n);
+    const double t = RoundTo(c * r.rST * r.rB * 0.0001, 4);
+    const double u = RoundTo(c * r.rB * 0.01, 4) + t;
+    const double w = (u + c * r.rO * 0.01) * nd;
+    return RoundTo(nd * c * r.rSTT * 0.01, 2) + w;
+}
+
+double CalcSellCharges(std::int64_t n, double p, const BrokerRates& r) {
+    const double nd = static_cast<double>(n);
+    const double s = RoundTo(p * r.sST * r.sB * 0.0001, 4);
+    const double v = RoundTo(p * r.sB * 0.01, 4) + s;
+    const double x = (v + p * r.sO * 0.01) * nd;
+    return RoundTo(nd * p * r.sSTT * 0.01, 2) + x;
+}
+
+std::optional<double> TargetSellingPrice(std::int64_t n1, double c1, double gain,
+                                         const BrokerRates& r) {
+    const double nd = static_cast<double>(n1);
+    const double buy = CalcBuyCharges(n1, c1, r);
+    const double num = nd * c1 + gain + buy;
+    // The share of the selling price that goes in charges, unrounded.
+    const double k = (r.sB * (r.sST * 0.01 + 1.0) + r.sO + r.sSTT) * 0.01;
+    const double den = (1.0 - k) * nd;
+    if (den == 0)
+        return std::nullopt;
+    return num / den;
+}
+
+double ProfitAtPrice(std::int64_t n2, double c2, double p, const BrokerRates& r) {
+    const double buy = CalcBuyCharges(n2, c2, r);
+    const double sell = CalcSellCharges(n2, p, r);
+    return (p - c2) * static_cast<double>(n2) - (sell + buy);
+}
+
+std::string SellingPriceText(std::optional<double> price) {
+    return price ? FormatIndianNumber(*price) : "0.00";
+}
+
+std::string ProfitText(double profit) {
+    return FormatIndianNumber(profit);
+}
