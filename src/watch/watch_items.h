@@ -7,6 +7,11 @@
 // One watched company on one exchange, as the watch list keeps it and its table stores it.
 using WatchItem = db::WatchRow;
 
+// What any add to the watch list says while the charting program is being fed: its stock list
+// must stay the watch list's.
+inline constexpr const char* kFeedAddRefusal =
+    "AmiBroker data feeding is in START mode at the moment \nPlease STOP it then Add Stocks here";
+
 // The watch list page as the dialogs that add to it see it.
 class IWatchList {
 public:

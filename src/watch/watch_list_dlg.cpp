@@ -53,8 +53,6 @@ const Column kColumns[kWatchColumns] = {
     {"PrevPrice", 0, LVCFMT_RIGHT},
 };
 
-constexpr const char* kFeedAdd =
-    "AmiBroker data feeding is in START mode at the moment \nPlease STOP it then Add Stocks here";
 constexpr const char* kFeedDelete = "AmiBroker data feeding is in START mode at the moment "
                                     "\nPlease STOP it then DELETE Stocks here";
 constexpr const char* kFeedSort =
@@ -385,7 +383,7 @@ void CWatchListDlg::AddWatchItem(const std::string& companyName, const std::stri
 
 void CWatchListDlg::OnAdd() {
     if (m_bar.IsLiveFeedStarted()) {
-        ui::messageBox(kFeedAdd, ui::MB_OK, this);
+        ui::messageBox(kFeedAddRefusal, ui::MB_OK, this);
         return;
     }
     if (static_cast<int>(m_items.size()) >= kAddLimit) {

@@ -1,0 +1,156 @@
+// A full NSE toppers fetch of the catalogue against the simulated market on loopback: the
+// wall time from GET LATEST DATA to the filled list, with every batch in flight at once and,
+// as the baseline, one request at a time.
+#include <sstream>
+#include <thread>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <benchmark/benchmark.h>
+
+#include "catalogue/catalogue.h"
+#include "controls/quote_lists.h"
+#include "market/toppers_dlg.h"
+#include "marketsim/market_server.h"
+#include "platform/inet/internet_session.h"
+#include "platform/inet/service_url.h"
+#include "platform/ui/message_box.h"
+#include "setup/setup.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class BenchBar final : public IBar {
+public:
+    int IsConnected() const override { return 1; }
+    int IsProbeDone() const override { return 1; }
+    int IsAlwaysOnTop() const override { return 1; }
+    int RefreshInterval() const override { return 15000; }
+    const QuoteRecord& NiftyRecord() const override { return m_q; }
+    const QuoteRecord& SensexRecord() const override { return m_q; }
+    const QuoteRecord& DollarRecord() const override { return m_q; }
+    double PreviousNifty() const override { return 0; }
+    double PreviousSensex() const override { return 0; }
+    void SuspendRefresh() override {}
+    void ResumeRefresh() override {}
+    QWidget* Window() override { return &m_window; }
+    int IsLiveFeedStarted() const override { return 0; }
+    void HidePage(BarPage) override {}
+    CBarPage* FindPage(BarPage) const override { return nullptr; }
+
+private:
+    QWidget m_window;
+    QuoteRecord m_q;
+};
+
+sim::MarketServer* g_market = nullptr;
+
+// state.range(0): milliseconds the market waits before each answer (0: loopback as it is;
+// 100: roughly what a real service over the internet costs per request).
+void RunFetches(benchmark::State& state, int batchLimit) {
+    if (state.range(0) > 0)
+        g_market->AddFault(
+            sim::Fault::Make(sim::FaultKind::Delay, -1, "", static_cast<int>(state.range(0))));
+    BenchBar bar;
+    CToppersDlg page(bar);
+    page.SetBatchLimit(batchLimit);
+    page.show();
+    for (auto _ : state) {
+        page.OnGetLatestData();
+        while (page.IsFetching()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::usleep(200);
+        }
+        QApplication::processEvents(); // the filled list paints
+    }
+    state.counters["batches"] = page.BatchCount();
+    state.counters["failed"] = page.BatchesFailed();
+    state.counters["rows"] = page.List()->GetItemCount();
+    g_market->ClearFaults();
+}
+
+void BM_ToppersNseAllBatchesAtOnce(benchmark::State& state) {
+    RunFetches(state, 0);
+}
+BENCHMARK(BM_ToppersNseAllBatchesAtOnce)
+    ->Arg(0)
+    ->Arg(100)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_ToppersNseOneRequestAtATime(benchmark::State& state) {
+    RunFetches(state, 1);
+}
+BENCHMARK(BM_ToppersNseOneRequestAtATime)
+    ->Arg(0)
+    ->Arg(100)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The network part alone: the same batches on worker threads, without the page, the data
+// source or the list.
+void RunBatchesOnly(benchmark::State& state, bool parallel) {
+    ToppersTable table;
+    std::vector<TopperCompany> companies;
+    for (const auto& c : catalogue::Companies())
+        if (!c.nseName.empty())
+            companies.push_back({c.name, "NSE", c.nseName});
+    table.Load(kToppersNse, companies);
+    const auto jobs = CutToppersBatches(kToppersNse, static_cast<int>(companies.size()));
+    const auto cancel = std::make_shared<std::atomic<bool>>(false);
+    for (auto _ : state) {
+        std::vector<std::thread> workers;
+        for (const ToppersBatchJob& job : jobs) {
+            workers.emplace_back([&, job] { RunToppersBatch(job, table, cancel); });
+            if (!parallel)
+                workers.back().join();
+        }
+        for (std::thread& t : workers)
+            if (t.joinable())
+                t.join();
+    }
+}
+
+void BM_ToppersNseBatchesOnlyAtOnce(benchmark::State& state) {
+    RunBatchesOnly(state, true);
+}
+BENCHMARK(BM_ToppersNseBatchesOnlyAtOnce)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ToppersNseBatchesOnlyOneAtATime(benchmark::State& state) {
+    RunBatchesOnly(state, false);
+}
+BENCHMARK(BM_ToppersNseBatchesOnlyOneAtATime)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ui::SetNonInteractive(true);
+    inet::GlobalInit();
+    testsupport::TempDir dir;
+    setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);
+    setup::Options o{dir.file("root"), dir.file("root/CompanyList.db"), dir.file("odbc.ini"),
+                     false};
+    std::ostringstream out, err;
+    if (setup::Run(o, out, err) != 0) {
+        std::fprintf(stderr, "%s", err.str().c_str());
+        return 1;
+    }
+    sim::MarketOptions mo;
+    sim::CivilSeconds t = 0;
+    sim::VirtualClock::Parse("2026-12-07 11:00:00", t);
+    mo.clock = t;
+    mo.speed = 0;
+    auto market = sim::StartEmbeddedMarket(mo);
+    if (!market)
+        return 1;
+    g_market = market.get();
+    inet::SetCommandLineMarket(market->BaseUrl());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
