@@ -1,5 +1,7 @@
 #include "amibroker/amibroker_link_dlg.h"
 #include "app/market_app.h"
+#include "market/market_pages.h"
+#include "portfolio/portfolio_pages.h"
 #include "watch/watch_list_dlg.h"
 #include "watch/watch_tour.h"
 
@@ -7,6 +9,9 @@ int main(int argc, char** argv) {
     // The pages and their pictures for the tour; the bar finds them here.
     RegisterWatchListPage();
     RegisterWatchTourSteps();
+    RegisterPortfolioPage();
+    RegisterPortfolioTour();
+    RegisterMarketPages();
     RegisterAmiBrokerLink();
     return RunKoravel(argc, argv);
 }

@@ -1,5 +1,6 @@
 #include "app/tour.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QAbstractButton>
@@ -190,6 +191,9 @@ void CTour::Run() {
         const auto page = static_cast<BarPage>(i);
         if (!BarPageFactoryOf(page))
             continue;
+        const std::string name = PageInfo(page).name;
+        if (std::any_of(Steps().begin(), Steps().end(), [&](const auto& s) { return s.first == name; }))
+            continue; // the page's own step shows it with its data
         const int seen = m_bar.RefreshCount();
         m_bar.OnPageButton(page);
         if (m_advanceMarket)
