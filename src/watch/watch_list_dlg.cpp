@@ -326,6 +326,10 @@ int CWatchListDlg::FeedCycles() const {
     return m_feed->Cycles();
 }
 
+bool CWatchListDlg::IsFeedSending() const {
+    return m_feed->IsStillActive();
+}
+
 void CWatchListDlg::ShowAlertPopup() {
     if (m_bAlertUp)
         return; // one alert box at a time

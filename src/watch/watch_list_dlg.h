@@ -82,6 +82,7 @@ public:
     const PrevSample& Previous(int index) const { return m_prev[index]; }
     // Refreshes fed to the charting program so far.
     int FeedCycles() const;
+    bool IsFeedSending() const;
     CWatchListCtrl* List() const { return m_list; }
     const std::string& ExportPath() const { return m_strExportPath; }
     // The row records as the list shows them.

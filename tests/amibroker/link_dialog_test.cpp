@@ -177,6 +177,19 @@ TEST_F(LinkDialogTest, DeleteAllAsksAndStartStopDriveTheFeed) {
     EXPECT_GE(watch->FeedCycles(), 2);
     EXPECT_TRUE(boxes.Texts().size() == 1) << "no error from the feed";
 
+    // A refresh that finds the previous worker still sending is not fed.
+    ASSERT_TRUE(WaitUntil([&] { return !watch->IsFeedSending(); }));
+    {
+        std::unique_lock busy(amilink::FeedBridge().mutex); // holds the next worker up
+        const int before = watch->FeedCycles();
+        watch->RefreshWatchList();
+        EXPECT_EQ(watch->FeedCycles(), before + 1);
+        EXPECT_TRUE(watch->IsFeedSending());
+        watch->RefreshWatchList();
+        EXPECT_EQ(watch->FeedCycles(), before + 1) << "skipped while the worker runs";
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !watch->IsFeedSending(); }));
+
     // On a Saturday no cycle runs.
     Clock::SetFixed(MakeLocalTime(2026, 12, 5, 11, 0, 0));
     const int cycles = watch->FeedCycles();

@@ -4,20 +4,12 @@
 
 namespace amilink {
 
-namespace {
-
-// A bridge some workers share, made by the first that needs it; a worker that finds it
-// broken leaves it to the next to try again.
-struct SharedBridge {
-    std::mutex mutex;
-    com::ComPtr<_clsdll> bridge;
-    bool ready = false;
-};
-
 SharedBridge& FeedBridge() {
     static SharedBridge b;
     return b;
 }
+
+namespace {
 
 SharedBridge& BackfillBridge() {
     static SharedBridge b;

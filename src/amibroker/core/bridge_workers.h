@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -21,6 +22,17 @@ inline constexpr int kStillActive = 259;
 
 // Creates the bridge by its ProgID as an in-process server.
 HRESULT CreateBridge(com::ComPtr<_clsdll>& bridge);
+
+// A bridge some workers share, made by the first that needs it; a worker that finds it
+// broken leaves it to the next to try again. A worker holds the mutex while it uses it.
+struct SharedBridge {
+    std::mutex mutex;
+    com::ComPtr<_clsdll> bridge;
+    bool ready = false;
+};
+
+// The bridge every feed worker of the process uses.
+SharedBridge& FeedBridge();
 
 // The live feed of one watch list: one worker at a time sends a refresh's text to the
 // charting program through a bridge that feed workers share for the life of the process.
