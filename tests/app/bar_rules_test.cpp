@@ -56,40 +56,21 @@ TEST(BarRulesTest, AnAnswerMustQuoteTheFirstSymbol) {
     EXPECT_FALSE(AnswersFor({""}, "^NSEI"));
 }
 
-TEST(HistChartChoicesTest, AddressesAfterButtonSequences) {
-    HistChartChoices c;
-    const std::string base = "http://charts.test";
-    EXPECT_EQ(c.Address(base, HistChartChoices::ChartSymbol("TCS", "NSE")),
-              "http://charts.test/z?s=TCS.NS&t=1d&q=l&l=off&z=m&p=&a=&c=");
-    EXPECT_EQ(HistChartChoices::ChartSymbol("X", "BSE"), "X.BO");
-    EXPECT_EQ(HistChartChoices::ChartSymbol("^NSEI", "24,666.95"), "^NSEI");
-
-    // Six average clicks: only the first five are taken.
-    for (const char* v : {",m5", ",e10", ",m20", ",e50", ",m100", ",m200"})
-        c.AddAverage(v);
-    EXPECT_EQ(c.averages(), ",m5,e10,m20,e50,m100");
-    EXPECT_EQ(c.averageCount(), 6);
-
+// Button sequences, the five-average limit and the default address are HistChartTest's.
+TEST(HistChartChoicesTest, AddressEscapesTheSymbolAndCarriesEveryChoice) {
     HistChartChoices d;
     d.AddAverage(",m50");
-    d.AddAverage(",e20");
     d.AddOverlay(",b");
-    EXPECT_EQ(d.averages(), ",m50,e20,b");
     d.AddIndicator(",r14");
-    d.AddIndicator(",r14");
-    EXPECT_EQ(d.indicators(), ",r14,r14");
     d.SetCompare(true);
     d.SetRange(8);
     d.SetType("c");
     d.SetScale("on");
     d.SetSize("l");
-    EXPECT_EQ(
-        d.Address(base, "M&M.NS"),
-        "http://charts.test/z?s=M%26M.NS&t=2y&q=c&l=on&z=l&p=,m50,e20,b&a=,r14,r14&c=^BSESN,^NSEI");
-    d.SetCompare(false);
-    EXPECT_EQ(d.compare(), "");
-    d.SetRange(3); // an index no button gives
-    EXPECT_EQ(HistChartChoices::RangeCode(d.rangeIndex()), "");
+    EXPECT_EQ(d.Address("http://charts.test", "M&M.NS"),
+              "http://charts.test/z?s=M%26M.NS&t=2y&q=c&l=on&z=l&p=,m50,b&a=,r14&c=^BSESN,^NSEI");
+    EXPECT_EQ(HistChartChoices::RangeCode(3), ""); // an index no button gives
+    EXPECT_EQ(HistChartChoices::ChartSymbol("^NSEI", "24,666.95"), "^NSEI");
     EXPECT_EQ(YearRangeText("  \"2,100.00 - 3,100.00\" "), "2,100.00 - 3,100.00");
 }
 

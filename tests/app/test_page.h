@@ -1,10 +1,18 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "app/bar_page.h"
+#include "app/main_bar_dlg.h"
+#include "marketsim/market_server.h"
+#include "platform/base/clock.h"
+#include "platform/inet/service_url.h"
 #include "platform/ui/dialog.h"
+#include "support/qt_wait.h"
 
 // A page that adds a fixed set of symbols to the bar's request, for the bar's tests.
 class TestPage final : public ui::CDialog, public CBarPage {
@@ -26,4 +34,51 @@ public:
     std::vector<QuoteRecord> m_records;
     int refreshes = 0;
     int connected = -1;
+};
+
+// An embedded market standing at Monday 2026-12-07 11:00, the local clock with it, and the
+// bar the tests start on it.
+class BarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::MarketOptions o;
+        o.seed = 7;
+        o.clock = At("2026-12-07 11:00:00");
+        o.speed = 0;
+        m_market = sim::StartEmbeddedMarket(o);
+        ASSERT_NE(m_market, nullptr);
+        inet::ResetMarketConfig();
+        inet::SetCommandLineMarket(m_market->BaseUrl());
+        Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
+        ClearBarPages();
+    }
+    void TearDown() override {
+        m_bar.reset();
+        ClearBarPages();
+        Clock::Reset();
+        inet::ResetMarketConfig();
+    }
+
+    static sim::CivilSeconds At(const char* when) {
+        sim::CivilSeconds t = 0;
+        EXPECT_TRUE(sim::VirtualClock::Parse(when, t)) << when;
+        return t;
+    }
+    // A bar that has passed its probe and its first refresh.
+    CMainBarDlg& StartBar() {
+        m_bar = std::make_unique<CMainBarDlg>();
+        m_bar->SetShowSplash(false);
+        m_bar->Create(true);
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return m_bar->RefreshCount() >= 1; }));
+        return *m_bar;
+    }
+    // One more complete cycle.
+    bool Refresh() {
+        const int before = m_bar->RefreshCount();
+        m_bar->StartQuoteFetch();
+        return testsupport::WaitUntil([&] { return m_bar->RefreshCount() > before; });
+    }
+
+    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<CMainBarDlg> m_bar;
 };

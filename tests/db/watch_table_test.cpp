@@ -57,16 +57,6 @@ TEST_F(WatchTableTest, FailedReplaceLeavesTheOldList) {
     EXPECT_EQ(db::ReadWatchList(rs), kList);
 }
 
-TEST_F(WatchTableTest, DeleteAllEmptiesTheTable) {
-    CSelCompanyListset rs;
-    db::ReplaceWatchList(rs, kList);
-    rs.Open();
-    rs.m_pDatabase->ExecuteSQL(db::SqlDeleteAllWatch());
-    rs.Requery();
-    EXPECT_TRUE(rs.IsEOF() && rs.IsBOF());
-    EXPECT_EQ(rs.GetRecordCount(), 0);
-}
-
 TEST_F(WatchTableTest, AlertChangesOnlyTheFirstRowOfTheSymbol) {
     CSelCompanyListset rs;
     db::ReplaceWatchList(rs, kList);

@@ -75,7 +75,7 @@ QImage Decode(const std::string& png) {
 
 // ---------------------------------------------------------------- the picture
 
-TEST(ChartImageTest, SizeGrowsByOnePanePerDistinctKnownIndicator) {
+TEST(ChartImageTest, SizeGrowsByOnePanePerDistinctKnownIndicatorAndThePngHasIt) {
     struct Case {
         char size;
         std::vector<std::string> indicators;
@@ -92,29 +92,19 @@ TEST(ChartImageTest, SizeGrowsByOnePanePerDistinctKnownIndicator) {
         {'m', {"fs", "v", "vm"}, 512, 504},
         {'x', {}, 512, 288}, // unknown size: medium
     };
+    const std::vector<ChartSeries> series = {Minutes(), Days()};
     for (const auto& c : cases) {
         const auto size = sim::ChartSize(Options(c.size, c.indicators));
         EXPECT_EQ(size.width, c.width) << c.size << " " << c.indicators.size();
         EXPECT_EQ(size.height, c.height) << c.size << " " << c.indicators.size();
-    }
-}
-
-TEST(ChartImageTest, PngHasTheAdvertisedSizeForEverySeriesAndLayout) {
-    const std::vector<std::vector<std::string>> paneSets = {
-        {}, {"r14"}, {"m26-12-9", "ss", "vm"}, {"f14", "p12", "w14"}, {"fs", "v"}};
-    const std::vector<ChartSeries> series = {Minutes(), Days()};
-    for (const auto& s : series) {
-        for (char size : {'m', 'l'}) {
-            for (const auto& panes : paneSets) {
-                for (char type : {'l', 'b', 'c'}) {
-                    auto o = Options(size, panes, type);
-                    o.overlays = {"m20", "e50", "b", "p", "s", "v"};
-                    o.logScale = type == 'c';
-                    const QImage image = Decode(sim::RenderChartPng(s, {}, o));
-                    const auto want = sim::ChartSize(o);
-                    EXPECT_EQ(image.width(), want.width) << s.symbol << size << type;
-                    EXPECT_EQ(image.height(), want.height) << s.symbol << size << type;
-                }
+        // Every series and chart type, all overlays on, draws into exactly that size.
+        for (const auto& s : series) {
+            for (char type : {'l', 'b', 'c'}) {
+                auto o = Options(c.size, c.indicators, type);
+                o.overlays = {"m20", "e50", "b", "p", "s", "v"};
+                o.logScale = type == 'c';
+                EXPECT_EQ(Decode(sim::RenderChartPng(s, {}, o)).size(), QSize(c.width, c.height))
+                    << s.symbol << c.size << type << " " << c.indicators.size();
             }
         }
     }
@@ -338,12 +328,7 @@ TEST(IndicatorsTest, BollingerBands) {
     EXPECT_TRUE(std::isnan(b.upper[6]));
 
     const auto closes = sim::Closes(Days().bars);
-    const auto d = sim::Bollinger(closes);
-    ExpectSeries(d.middle, sim::Sma(closes, 20), "middle");
-    for (std::size_t i = 19; i < closes.size(); ++i) {
-        EXPECT_NEAR(d.upper[i] - d.middle[i], d.middle[i] - d.lower[i], 1e-9);
-        EXPECT_GT(d.upper[i], d.lower[i]);
-    }
+    ExpectSeries(sim::Bollinger(closes).middle, sim::Sma(closes, 20), "default window");
 }
 
 TEST(IndicatorsTest, RsiFollowsWilder) {
@@ -398,7 +383,7 @@ TEST(IndicatorsTest, MacdOfARampIsTheGapBetweenItsAverages) {
     }
 }
 
-TEST(IndicatorsTest, RateOfChangeAndMoneyFlow) {
+TEST(IndicatorsTest, RateOfChangeMoneyFlowAndVolume) {
     ExpectSeries(sim::RateOfChange({100, 105, 110, 99}, 2),
                  {kNaN, kNaN, 10, 100 * (99 - 105) / 105.0}, "roc");
 
@@ -408,6 +393,9 @@ TEST(IndicatorsTest, RateOfChangeAndMoneyFlow) {
                                  {0, 11, 11, 11, 11, 500}};
     // Up flow 12 * 100, down flow 11 * 200; an unchanged price counts for neither.
     ExpectSeries(sim::MoneyFlowIndex(bars, 2), {kNaN, kNaN, 100 * 1200 / 3400.0, 0}, "mfi");
+    const auto v = sim::VolumeWithAverage(bars, 2);
+    ExpectSeries(v.volume, {100, 100, 200, 500}, "volume");
+    ExpectSeries(v.average, {kNaN, 100, 150, 350}, "volume average");
 
     std::vector<double> up;
     for (int i = 0; i < 30; ++i)
@@ -429,8 +417,6 @@ TEST(IndicatorsTest, StochasticsAndWilliamsStayInTheirRanges) {
     ExpectSeries(slow.d, sim::Sma(slow.k, 3), "slow %D");
     ExpectSeries(fast.d, sim::Sma(fast.k, 3), "fast %D");
     for (std::size_t i = 13; i < bars.size(); ++i) {
-        EXPECT_GE(w[i], -100);
-        EXPECT_LE(w[i], 0);
         EXPECT_GE(fast.k[i], 0);
         EXPECT_LE(fast.k[i], 100);
         EXPECT_NEAR(w[i], fast.k[i] - 100, 1e-9) << i;
@@ -460,15 +446,6 @@ TEST(IndicatorsTest, ParabolicSarTrailsTheTrendAndFlips) {
     }
     for (std::size_t i = 16; i < bars.size(); ++i)
         EXPECT_GT(sar[i], bars[i].high) << i;
-}
-
-TEST(IndicatorsTest, VolumeAverage) {
-    std::vector<OhlcBar> bars(4);
-    for (int i = 0; i < 4; ++i)
-        bars[i].volume = 100 * (i + 1);
-    const auto v = sim::VolumeWithAverage(bars, 2);
-    ExpectSeries(v.volume, {100, 200, 300, 400}, "volume");
-    ExpectSeries(v.average, {kNaN, 150, 250, 350}, "average");
 }
 
 } // namespace

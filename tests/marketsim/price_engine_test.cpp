@@ -46,20 +46,6 @@ TEST(PriceEngineTest, PricesMoveOnlyDuringTheSession) {
     EXPECT_EQ(q1000.prevClose, saturday.last);
 }
 
-TEST(PriceEngineTest, SameSeedSamePricesOtherSeedOthers) {
-    sim::PriceEngine a(7), b(7), c(8);
-    const auto t = At("2026-12-07 11:00:00");
-    int differ = 0;
-    for (const char* sym : {"^NSEI", "RELIANCE.NS", "SBIN.BO", "USDINR=X", "^N225"}) {
-        const auto qa = a.Quote(Listing(sym), t);
-        const auto qb = b.Quote(Listing(sym), t);
-        EXPECT_EQ(qa.last, qb.last) << sym;
-        EXPECT_EQ(qa.yearHigh, qb.yearHigh) << sym;
-        differ += c.Quote(Listing(sym), t).last != qa.last;
-    }
-    EXPECT_EQ(differ, 5);
-}
-
 TEST(PriceEngineTest, YearRangeHoldsEveryDayOfTheYearBefore) {
     sim::PriceEngine engine(3);
     const auto& infy = Listing("INFY.NS");

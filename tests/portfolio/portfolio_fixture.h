@@ -7,7 +7,9 @@
 #include <QWidget>
 
 #include "app/bar_page.h"
+#include "controls/list_ctrl.h"
 #include "db/data_source_fixture.h"
+#include "platform/ui/dialog.h"
 #include "portfolio/core/charges.h"
 #include "portfolio/core/portfolio_tables.h"
 
@@ -34,6 +36,16 @@ public:
     QuoteRecord none;
     int suspended = 0, resumed = 0;
 };
+
+void Set(ui::CDialog& dlg, int id, const std::string& text);
+void Click(ui::CDialog& dlg, int id);
+// Answers a lots dialog: each attempt types price and shares and presses OK, until the
+// dialog closes; the dialog's result.
+std::function<int(QDialog&)> Lot(std::vector<std::pair<std::string, std::string>> attempts);
+std::function<int(QDialog&)> Lot(const std::string& price, const std::string& shares);
+// Picks the first company the search finds.
+int PickFirst(QDialog& d);
+std::vector<std::string> Column(CListCtrl* list, int col);
 
 // A fresh data source with helpers to put brokers and lots in it.
 class PortfolioTest : public DataSourceTest {

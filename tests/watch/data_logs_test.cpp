@@ -1,5 +1,4 @@
 #include <filesystem>
-#include <map>
 
 #include <QCheckBox>
 #include <gtest/gtest.h>
@@ -11,6 +10,7 @@
 #include "support/ui_hooks.h"
 #include "watch/watch_list_ctrl.h"
 #include "watch/watch_list_dlg.h"
+#include "watch_fixture.h"
 
 namespace {
 
@@ -26,44 +26,12 @@ TEST(DataLogRulesTest, MarketHoursAndStamps) {
     EXPECT_TRUE(IsMarketOpen(MakeLocalTime(2026, 12, 7, 9, 55, 0)));
 
     const LogStamp s = FormatLogStamp(MakeLocalTime(2026, 3, 5, 9, 7, 4));
-    EXPECT_EQ(s.date, "03/05/2026");
-    EXPECT_EQ(s.time, "09:07:04");
-    EXPECT_EQ(s.delayedTime, "08:52:04");
-    EXPECT_EQ(s.dateFolder, "03-05-2026");
+    EXPECT_EQ(s.date + " " + s.time + " " + s.delayedTime + " " + s.dateFolder,
+              "03/05/2026 09:07:04 08:52:04 03-05-2026");
     EXPECT_EQ(FormatLogStamp(MakeLocalTime(2026, 3, 5, 0, 10, 0)).delayedTime, "23:55:00");
-
-    EXPECT_EQ(BarLine("X", "d", "t", 101.50, 100.25, "0"),
-              "X,d,t,101.50,101.50,100.25,100.25,0\r\n");
-    EXPECT_EQ(BarLine("X", "d", "t", 100.25, 101.50, "0"),
-              "X,d,t,100.25,101.50,100.25,101.50,0\r\n");
     EXPECT_EQ(EodLine("NIFTY", "12/7/2026", 1, 2.5, 0.126, 2, 1234567),
               "NIFTY,12/7/2026,1.00,2.50,0.13,2.00,1234567\r\n");
 }
-
-// The page's bar: NIFTY and SENSEX with their previous values.
-class LogBar final : public IBar {
-public:
-    int IsConnected() const override { return 1; }
-    int IsProbeDone() const override { return probeDone; }
-    int IsAlwaysOnTop() const override { return 1; }
-    int RefreshInterval() const override { return 15000; }
-    const QuoteRecord& NiftyRecord() const override { return nifty; }
-    const QuoteRecord& SensexRecord() const override { return sensex; }
-    const QuoteRecord& DollarRecord() const override { return nifty; }
-    double PreviousNifty() const override { return previousNifty; }
-    double PreviousSensex() const override { return previousSensex; }
-    void SuspendRefresh() override {}
-    void ResumeRefresh() override {}
-    QWidget* Window() override { return &window; }
-    int IsLiveFeedStarted() const override { return 0; }
-    void HidePage(BarPage) override {}
-    CBarPage* FindPage(BarPage) const override { return nullptr; }
-
-    QWidget window;
-    QuoteRecord nifty, sensex;
-    double previousNifty = 0, previousSensex = 0;
-    int probeDone = 1;
-};
 
 class DataLogTest : public DataSourceTest {
 protected:
@@ -96,7 +64,7 @@ protected:
 
     testsupport::TempDir m_root;
     std::unique_ptr<testsupport::ScopedEnv> m_env;
-    LogBar m_bar;
+    FakeBar m_bar;
 };
 
 TEST_F(DataLogTest, EndOfDayOncePerDateForEveryWatchedShare) {

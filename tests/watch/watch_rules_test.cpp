@@ -8,142 +8,72 @@
 
 namespace {
 
+using Texts = std::map<int, std::string>;
+
 // A row given by the texts of the columns it sets; the others are empty.
-RowCells Row(std::map<int, std::string> texts) {
+RowCells Row(Texts texts) {
     return [texts](int c) {
         auto it = texts.find(c);
         return it == texts.end() ? std::string() : it->second;
     };
 }
 
+// A row's price against its limits, its alert set unless told.
+Texts Limits(const char* price, const char* upper, const char* lower, const char* alert = "1.00",
+             const char* name = "") {
+    return {{kWcName, name},
+            {kWcAlert, alert},
+            {kWcPrice, price},
+            {kWcUpper, upper},
+            {kWcLower, lower}};
+}
+
 TEST(AlertRulesTest, ColoursOfEveryAlertColumn) {
+    using namespace colors;
     const WatchChecks all{false, true, true, true, false, false};
+    const WatchChecks noLimits{false, false, true, true}, noDay{false, true, false, true},
+        byDefault;
+    auto moved = [](const char* price, const char* previous) {
+        return Texts{{kWcPrice, price}, {kWcPrevPrice, previous}};
+    };
+    auto change = [](const char* change) { return Texts{{kWcChange, change}}; };
+    auto day = [](const char* price, const char* change) { // the day's range is 90 to 99
+        return Texts{{kWcPrice, price}, {kWcLow, "90.00"}, {kWcHigh, "99.00"}, {kWcChange, change}};
+    };
+    auto year = [](const char* price, const char* high, const char* low) {
+        return Texts{{kWcPrice, price}, {kWcYearHigh, high}, {kWcYearLow, low}};
+    };
     struct Case {
         const char* what;
-        std::map<int, std::string> row;
+        Texts row;
         int column;
         WatchChecks checks;
         COLORREF text, background;
     };
     const Case cases[] = {
-        {"at the upper limit",
-         {{kWcAlert, "1.00"}, {kWcPrice, "500.00"}, {kWcUpper, "500.00"}, {kWcLower, "450.00"}},
-         kWcName,
-         all,
-         colors::kBlack,
-         colors::kGreen},
-        {"at the lower limit",
-         {{kWcAlert, "1.00"}, {kWcPrice, "450.00"}, {kWcUpper, "500.00"}, {kWcLower, "450.00"}},
-         kWcIndex,
-         all,
-         colors::kBlack,
-         colors::kRed},
-        {"no quote yet",
-         {{kWcAlert, "1.00"}, {kWcPrice, "0.00"}, {kWcUpper, "500.00"}, {kWcLower, "450.00"}},
-         kWcName,
-         all,
-         colors::kBlack,
-         colors::kRed},
-        {"inside the limits",
-         {{kWcAlert, "1.00"}, {kWcPrice, "470.00"}, {kWcUpper, "500.00"}, {kWcLower, "450.00"}},
-         kWcName,
-         all,
-         colors::kBlack,
-         colors::kWhite},
-        {"grouped limit",
-         {{kWcAlert, "1.00"}, {kWcPrice, "1,250.00"}, {kWcUpper, "1,250.00"}, {kWcLower, "900.00"}},
-         kWcName,
-         all,
-         colors::kBlack,
-         colors::kGreen},
-        {"My Configured clear",
-         {{kWcAlert, "1.00"}, {kWcPrice, "500.00"}, {kWcUpper, "500.00"}},
-         kWcName,
-         WatchChecks{false, false, true, true},
-         colors::kBlack,
-         colors::kWhite},
-        {"alert off",
-         {{kWcAlert, "0.00"}, {kWcPrice, "500.00"}, {kWcUpper, "500.00"}},
-         kWcName,
-         all,
-         colors::kBlack,
-         colors::kWhite},
-        {"first refresh",
-         {{kWcPrice, "10.00"}, {kWcPrevPrice, "0.00"}},
-         kWcPrice,
-         all,
-         colors::kWhite,
-         colors::kBlack},
-        {"unchanged",
-         {{kWcPrice, "10.00"}, {kWcPrevPrice, "10.00"}},
-         kWcPrice,
-         all,
-         colors::kWhite,
-         colors::kBlue},
-        {"up",
-         {{kWcPrice, "10.05"}, {kWcPrevPrice, "10.00"}},
-         kWcPrice,
-         all,
-         colors::kBlack,
-         colors::kGreen},
-        {"down",
-         {{kWcPrice, "9.95"}, {kWcPrevPrice, "10.00"}},
-         kWcPrice,
-         all,
-         colors::kWhite,
-         colors::kRed},
-        {"change up", {{kWcChange, "1.50"}}, kWcPercent, all, colors::kDarkGreen, colors::kWhite},
-        {"change none", {{kWcChange, "0.00"}}, kWcChange, all, colors::kBlue, colors::kWhite},
-        {"change down", {{kWcChange, "-1.50"}}, kWcChange, all, colors::kRed, colors::kWhite},
-        {"at the day low, falling",
-         {{kWcPrice, "90.00"}, {kWcLow, "90.00"}, {kWcHigh, "99.00"}, {kWcChange, "-2.00"}},
-         kWcVolume,
-         all,
-         colors::kBlack,
-         colors::kRed},
-        {"at the day low, rising",
-         {{kWcPrice, "90.00"}, {kWcLow, "90.00"}, {kWcHigh, "99.00"}, {kWcChange, "2.00"}},
-         kWcOpen,
-         all,
-         colors::kBlack,
-         colors::kWhite},
-        {"at the day high, rising",
-         {{kWcPrice, "99.00"}, {kWcLow, "90.00"}, {kWcHigh, "99.00"}, {kWcChange, "2.00"}},
-         kWcOpen,
-         all,
-         colors::kBlack,
-         colors::kGreen},
-        {"day colours off",
-         {{kWcPrice, "90.00"}, {kWcLow, "90.00"}, {kWcChange, "-2.00"}},
-         kWcVolume,
-         WatchChecks{false, true, false, true},
-         colors::kBlack,
-         colors::kWhite},
-        {"year high",
-         {{kWcPrice, "150.00"}, {kWcYearHigh, "150.00"}, {kWcYearLow, "80.00"}},
-         kWcHigh,
-         all,
-         colors::kBlack,
-         colors::kGreen},
-        {"both year tests: green first",
-         {{kWcPrice, "0.00"}, {kWcYearHigh, "0.00"}, {kWcYearLow, "0.00"}},
-         kWcLow,
-         all,
-         colors::kBlack,
-         colors::kGreen},
-        {"year low",
-         {{kWcPrice, "80.00"}, {kWcYearHigh, "150.00"}, {kWcYearLow, "80.00"}},
-         kWcLow,
-         all,
-         colors::kBlack,
-         colors::kRed},
-        {"year colours off by default",
-         {{kWcPrice, "80.00"}, {kWcYearLow, "80.00"}},
-         kWcLow,
-         WatchChecks{},
-         colors::kBlack,
-         colors::kWhite},
-        {"hidden column", {{kWcPrice, "80.00"}}, kWcUpper, all, colors::kBlack, colors::kWhite},
+        {"at the upper limit", Limits("500.00", "500.00", "450.00"), kWcName, all, kBlack, kGreen},
+        {"at the lower limit", Limits("450.00", "500.00", "450.00"), kWcIndex, all, kBlack, kRed},
+        {"no quote yet", Limits("0.00", "500.00", "450.00"), kWcName, all, kBlack, kRed},
+        {"inside the limits", Limits("470.00", "500.00", "450.00"), kWcName, all, kBlack, kWhite},
+        {"grouped limit", Limits("1,250.00", "1,250.00", "900.00"), kWcName, all, kBlack, kGreen},
+        {"My Configured clear", Limits("500.00", "500.00", ""), kWcName, noLimits, kBlack, kWhite},
+        {"alert off", Limits("500.00", "500.00", "", "0.00"), kWcName, all, kBlack, kWhite},
+        {"first refresh", moved("10.00", "0.00"), kWcPrice, all, kWhite, kBlack},
+        {"unchanged", moved("10.00", "10.00"), kWcPrice, all, kWhite, kBlue},
+        {"up", moved("10.05", "10.00"), kWcPrice, all, kBlack, kGreen},
+        {"down", moved("9.95", "10.00"), kWcPrice, all, kWhite, kRed},
+        {"change up", change("1.50"), kWcPercent, all, kDarkGreen, kWhite},
+        {"change none", change("0.00"), kWcChange, all, kBlue, kWhite},
+        {"change down", change("-1.50"), kWcChange, all, kRed, kWhite},
+        {"at the day low, falling", day("90.00", "-2.00"), kWcVolume, all, kBlack, kRed},
+        {"at the day low, rising", day("90.00", "2.00"), kWcOpen, all, kBlack, kWhite},
+        {"at the day high, rising", day("99.00", "2.00"), kWcOpen, all, kBlack, kGreen},
+        {"day colours off", day("90.00", "-2.00"), kWcVolume, noDay, kBlack, kWhite},
+        {"year high", year("150.00", "150.00", "80.00"), kWcHigh, all, kBlack, kGreen},
+        {"both year tests: green first", year("0.00", "0.00", "0.00"), kWcLow, all, kBlack, kGreen},
+        {"year low", year("80.00", "150.00", "80.00"), kWcLow, all, kBlack, kRed},
+        {"year colours off", year("80.00", "150.00", "80.00"), kWcLow, byDefault, kBlack, kWhite},
+        {"hidden column", {{kWcPrice, "80.00"}}, kWcUpper, all, kBlack, kWhite},
     };
     for (const auto& c : cases) {
         const CellColors got = WatchCellColors(c.column, Row(c.row), c.checks);
@@ -155,22 +85,10 @@ TEST(AlertRulesTest, ColoursOfEveryAlertColumn) {
 TEST(AlertRulesTest, PopupTextListsTheConfiguredCrossings) {
     const WatchChecks checks{true, true, true, false};
     const std::vector<RowCells> rows = {
-        Row({{kWcName, "Alpha Ltd"},
-             {kWcAlert, "1.00"},
-             {kWcPrice, "500.00"},
-             {kWcUpper, "500.00"},
-             {kWcLower, "4.00"}}),
-        Row({{kWcName, "Beta, Ltd"}, {kWcAlert, "0.00"}, {kWcPrice, "1.00"}, {kWcUpper, "0.50"}}),
-        Row({{kWcName, "Gamma Ltd"},
-             {kWcAlert, "1.00"},
-             {kWcPrice, "450.00"},
-             {kWcUpper, "1,250.00"},
-             {kWcLower, "450.00"}}),
-        Row({{kWcName, "Delta Ltd"},
-             {kWcAlert, "1.00"},
-             {kWcPrice, "460.00"},
-             {kWcUpper, "500.00"},
-             {kWcLower, "450.00"}}),
+        Row(Limits("500.00", "500.00", "4.00", "1.00", "Alpha Ltd")),
+        Row(Limits("1.00", "0.50", "", "0.00", "Beta, Ltd")),
+        Row(Limits("450.00", "1,250.00", "450.00", "1.00", "Gamma Ltd")),
+        Row(Limits("460.00", "500.00", "450.00", "1.00", "Delta Ltd")),
     };
     EXPECT_EQ(
         AlertPopupText("TIME", rows, checks),
@@ -203,32 +121,13 @@ std::vector<std::string> Names(const std::vector<WatchListRow>& rows) {
 TEST(WatchSortTest, ColumnsCompareAsTheirValues) {
     std::vector<WatchListRow> rows = {Priced("c", 100.004, 1.0f), Priced("a", 250.0, -3.0f),
                                       Priced("b", 100.001, 2.0f), Priced("d", 99.0, 0.5f)};
-    ASSERT_TRUE(SortWatchRows(rows, kWcPrice, true));
-    EXPECT_EQ(Names(rows), (std::vector<std::string>{"d", "c", "b", "a"}))
-        << "100.004 and 100.001 are equal";
-    ASSERT_TRUE(SortWatchRows(rows, kWcPrice, false));
-    EXPECT_EQ(Names(rows), (std::vector<std::string>{"a", "c", "b", "d"}));
-    ASSERT_TRUE(SortWatchRows(rows, kWcChange, true));
-    EXPECT_EQ(Names(rows), (std::vector<std::string>{"a", "d", "c", "b"}));
+    // Prices (near-equal ones among them) and changes both ways are the page's sort test.
     ASSERT_TRUE(SortWatchRows(rows, kWcName, true));
     EXPECT_EQ(Names(rows), (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_FALSE(SortWatchRows(rows, kWcSymbol, true));
     EXPECT_FALSE(SortWatchRows(rows, kWcUpper, true));
     EXPECT_EQ(CompareWatchRows(Priced("x", 0, 0, 10), Priced("y", 0, 0, 9), kWcVolume), 1);
     EXPECT_EQ(CompareWatchRows(Priced("Tata", 0, 0), Priced("tata", 0, 0), kWcName), 0);
-}
-
-TEST(WatchSortTest, ExportLinesDropCommasAndAddTheLastClose) {
-    WatchListRow r = Priced("Larsen & Toubro, Ltd", 1234567.5, 12.5f, 1500000);
-    r.exchange = "NSE";
-    r.changePercent = 1.0f;
-    r.open = r.high = r.low = 1234000;
-    const std::string csv = WatchExportCsv({WatchRowCells(r)});
-    EXPECT_EQ(
-        csv,
-        "Company Name,Index,Last Close,Current Price,Change,% Change,Volume,Open,High,Low\r\n"
-        "Larsen & Toubro "
-        "Ltd,NSE,1234555.00,1234567.50,12.50,1.00,1500000,1234000.00,1234000.00,1234000.00\r\n");
 }
 
 } // namespace
