@@ -1,5 +1,8 @@
 #include "controls/export_csv_dlg.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include <QLineEdit>
 
 #include "controls/color_button.h"
@@ -50,4 +53,25 @@ void CExportCsvDlg::OnOK() {
     }
     m_strFileName = name;
     EndDialog(ui::IDOK);
+}
+
+bool WriteExportFile(QWidget* parent, const std::string& path, const std::string& bytes,
+                     const std::string& what) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        ui::messageBox("Problem occured in Opening CSV File", ui::MB_OK | ui::MB_ICONERROR, parent);
+        return false;
+    }
+    out << bytes;
+    out.close();
+    if (!out) {
+        ui::messageBox("SORRY!!!Not able to write into the CSV file", ui::MB_OK | ui::MB_ICONERROR,
+                       parent);
+        return false;
+    }
+    ui::messageBox(what + " present displayed data is exported Successfully at \n" + path,
+                   ui::MB_OK, parent);
+    return true;
 }

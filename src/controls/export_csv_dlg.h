@@ -25,3 +25,8 @@ protected:
 private:
     std::string m_strFileName;
 };
+
+// Writes an export file (its folder made when missing) and tells the user how it went:
+// "<what> present displayed data is exported Successfully at" and the path, or why not.
+bool WriteExportFile(QWidget* parent, const std::string& path, const std::string& bytes,
+                     const std::string& what);

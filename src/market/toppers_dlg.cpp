@@ -1,6 +1,5 @@
 #include "market/toppers_dlg.h"
 
-#include <fstream>
 #include <system_error>
 
 #include <QLineEdit>
@@ -379,29 +378,13 @@ void CToppersDlg::OnExport() {
     CExportCsvDlg ask(this);
     if (ask.DoModal() != ui::IDOK)
         return;
-    const std::string folder = paths::DataPath(paths::kToppersData);
-    paths::MakeDirs(folder);
-    m_strExportPath = paths::Join(folder, std::string(ToppersExchangeName(m_nListExchange)) + "_" +
-                                              ask.GetFileName() + ".csv");
+    m_strExportPath = paths::Join(paths::DataPath(paths::kToppersData),
+                                  std::string(ToppersExchangeName(m_nListExchange)) + "_" +
+                                      ask.GetFileName() + ".csv");
     std::vector<RowCells> cells;
     for (int r = 0, n = m_list->GetItemCount(); r < n; ++r)
         cells.push_back([this, r](int c) { return m_list->GetItemText(r, c); });
-    const std::string csv = ToppersExportCsv(cells);
-    std::ofstream out(m_strExportPath, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        ui::messageBox("Problem occured in Opening CSV File", ui::MB_OK | ui::MB_ICONERROR, this);
-        return;
-    }
-    out << csv;
-    out.close();
-    if (!out) {
-        ui::messageBox("SORRY!!!Not able to write into the CSV file", ui::MB_OK | ui::MB_ICONERROR,
-                       this);
-        return;
-    }
-    ui::messageBox("Toppers present displayed data is exported Successfully at \n" +
-                       m_strExportPath,
-                   ui::MB_OK, this);
+    WriteExportFile(this, m_strExportPath, ToppersExportCsv(cells), "Toppers");
 }
 
 void RegisterToppersPage() {

@@ -1,7 +1,6 @@
 #include "portfolio/profile_dlg.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "controls/color_button.h"
 #include "controls/export_csv_dlg.h"
@@ -367,25 +366,13 @@ void CProfileDlg::OnExport() {
     if (ask.DoModal() != ui::IDOK)
         return;
     m_strExportPath = paths::Join(paths::DataPath(paths::kProfileData), ask.GetFileName() + ".csv");
-    std::ofstream out(m_strExportPath, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        ui::messageBox("Problem occured in Opening CSV File", ui::MB_OK | ui::MB_ICONERROR, this);
-        return;
-    }
     auto section = [this](int t, const std::vector<ProfileRow>& rows) {
         return ProfileExportSection{&rows, GetDlgItemText(kIds[t].cost),
                                     GetDlgItemText(kIds[t].get), GetDlgItemText(kIds[t].pl)};
     };
-    out << ProfileExportText(section(0, m_deliveryRows), section(1, m_intradayRows));
-    out.close();
-    if (!out) {
-        ui::messageBox("SORRY!!!Not able to write into the CSV file", ui::MB_OK | ui::MB_ICONERROR,
-                       this);
-        return;
-    }
-    ui::messageBox("Profile present displayed data is exported Successfully at \n" +
-                       m_strExportPath,
-                   ui::MB_OK, this);
+    WriteExportFile(this, m_strExportPath,
+                    ProfileExportText(section(0, m_deliveryRows), section(1, m_intradayRows)),
+                    "Profile");
 }
 
 void CProfileDlg::OnCancel() {

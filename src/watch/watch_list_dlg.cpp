@@ -1,7 +1,6 @@
 #include "watch/watch_list_dlg.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -501,28 +500,13 @@ void CWatchListDlg::OnExport() {
     CExportCsvDlg ask(this);
     if (ask.DoModal() != ui::IDOK)
         return;
-    const std::string folder = paths::DataPath(paths::kWatchListData);
-    m_strExportPath = paths::Join(folder, ask.GetFileName() + ".csv");
-    std::vector<WatchListRow> rows = Rows();
+    m_strExportPath =
+        paths::Join(paths::DataPath(paths::kWatchListData), ask.GetFileName() + ".csv");
+    const std::vector<WatchListRow> rows = Rows(); // the cells read from these
     std::vector<RowCells> cells;
     for (const WatchListRow& r : rows)
         cells.push_back(WatchRowCells(r));
-    const std::string csv = WatchExportCsv(cells);
-    std::ofstream out(m_strExportPath, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        ui::messageBox("Problem occured in Opening CSV File", ui::MB_OK | ui::MB_ICONERROR, this);
-        return;
-    }
-    out << csv;
-    out.close();
-    if (!out) {
-        ui::messageBox("SORRY!!!Not able to write into the CSV file", ui::MB_OK | ui::MB_ICONERROR,
-                       this);
-        return;
-    }
-    ui::messageBox("WatchList present displayed data is exported Successfully at \n" +
-                       m_strExportPath,
-                   ui::MB_OK, this);
+    WriteExportFile(this, m_strExportPath, WatchExportCsv(cells), "WatchList");
 }
 
 void CWatchListDlg::OnCancel() {
