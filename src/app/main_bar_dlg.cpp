@@ -529,14 +529,8 @@ void CMainBarDlg::mousePressEvent(QMouseEvent* e) {
 }
 
 bool CMainBarDlg::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::MouseButtonPress) {
-        auto* me = static_cast<QMouseEvent*>(e);
-        auto* w = qobject_cast<QWidget*>(watched);
-        if (me->button() == Qt::LeftButton && ui::StartsDrag(this, w) && windowHandle()) {
-            windowHandle()->startSystemMove();
-            return true;
-        }
-    }
+    if (ui::DragOnPress(this, watched, e))
+        return true;
     return ui::CDialog::eventFilter(watched, e);
 }
 

@@ -136,14 +136,9 @@ void CTickerBarDlg::mousePressEvent(QMouseEvent* e) {
 }
 
 bool CTickerBarDlg::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::MouseButtonPress) {
-        auto* me = static_cast<QMouseEvent*>(e);
-        auto* w = qobject_cast<QWidget*>(watched);
-        if (me->button() == Qt::LeftButton && ui::StartsDrag(this, w) && windowHandle()) {
-            windowHandle()->startSystemMove();
-            return true;
-        }
-    } else if (e->type() == QEvent::MouseButtonRelease && watched == m_speed) {
+    if (ui::DragOnPress(this, watched, e))
+        return true;
+    if (e->type() == QEvent::MouseButtonRelease && watched == m_speed) {
         // A drag of the thumb or a click on the groove has set the value by now.
         OnSpeedReleased();
     }

@@ -8,6 +8,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QWindow>
 #include <QTextEdit>
 
 namespace ui {
@@ -70,6 +72,16 @@ bool StartsDrag(const QWidget* window, const QWidget* hit) {
         return false;
     return qobject_cast<const QLabel*>(hit) || qobject_cast<const QGroupBox*>(hit) ||
            hit->parentWidget() == window;
+}
+
+bool DragOnPress(QWidget* window, QObject* watched, QEvent* e) {
+    if (e->type() != QEvent::MouseButtonPress ||
+        static_cast<QMouseEvent*>(e)->button() != Qt::LeftButton)
+        return false;
+    if (!StartsDrag(window, qobject_cast<QWidget*>(watched)) || !window->windowHandle())
+        return false;
+    window->windowHandle()->startSystemMove();
+    return true;
 }
 
 QString Q(const std::string& s) {

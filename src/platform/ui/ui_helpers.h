@@ -7,6 +7,7 @@
 
 #include "platform/base/colorref.h"
 
+class QEvent;
 class QObject;
 class QWidget;
 
@@ -30,6 +31,9 @@ QString ButtonText(const std::string& windowsCaption);
 // Whether a left press on `hit` (the window itself or one of its children) drags the
 // window: its free surface, static texts, pictures and group frames do; controls do not.
 bool StartsDrag(const QWidget* window, const QWidget* hit);
+// For a caption-less window's event filter: a left press that `StartsDrag` lets the window
+// system move the window. True when the press was taken for that.
+bool DragOnPress(QWidget* window, QObject* watched, QEvent* e);
 
 QString Q(const std::string& s);
 std::string S(const QString& s);
