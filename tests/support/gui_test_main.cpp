@@ -1,3 +1,5 @@
+// The main of the suites that open pages: offscreen, no box waits for a user, exports
+// land in a folder of their own.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
