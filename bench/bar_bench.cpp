@@ -11,6 +11,7 @@
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"
 #include "quotes/line_fetch.h"
+#include "support/test_market.h"
 
 namespace {
 
@@ -79,15 +80,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     inet::GlobalInit();
-    sim::MarketOptions o;
-    o.seed = 7;
-    sim::CivilSeconds t = 0;
-    sim::VirtualClock::Parse("2026-12-07 11:00:00", t);
-    o.clock = t;
-    o.speed = 0;
-    auto market = sim::StartEmbeddedMarket(o);
+    auto market = testsupport::StartMarketAt();
+    if (!market)
+        return 1;
     g_market = market.get();
-    inet::SetCommandLineMarket(market->BaseUrl());
     Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

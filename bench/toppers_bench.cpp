@@ -17,32 +17,11 @@
 #include "platform/inet/service_url.h"
 #include "platform/ui/message_box.h"
 #include "setup/setup.h"
+#include "support/fake_bar.h"
 #include "support/temp_dir.h"
+#include "support/test_market.h"
 
 namespace {
-
-class BenchBar final : public IBar {
-public:
-    int IsConnected() const override { return 1; }
-    int IsProbeDone() const override { return 1; }
-    int IsAlwaysOnTop() const override { return 1; }
-    int RefreshInterval() const override { return 15000; }
-    const QuoteRecord& NiftyRecord() const override { return m_q; }
-    const QuoteRecord& SensexRecord() const override { return m_q; }
-    const QuoteRecord& DollarRecord() const override { return m_q; }
-    double PreviousNifty() const override { return 0; }
-    double PreviousSensex() const override { return 0; }
-    void SuspendRefresh() override {}
-    void ResumeRefresh() override {}
-    QWidget* Window() override { return &m_window; }
-    int IsLiveFeedStarted() const override { return 0; }
-    void HidePage(BarPage) override {}
-    CBarPage* FindPage(BarPage) const override { return nullptr; }
-
-private:
-    QWidget m_window;
-    QuoteRecord m_q;
-};
 
 sim::MarketServer* g_market = nullptr;
 
@@ -52,7 +31,7 @@ void RunFetches(benchmark::State& state, int batchLimit) {
     if (state.range(0) > 0)
         g_market->AddFault(
             sim::Fault::Make(sim::FaultKind::Delay, -1, "", static_cast<int>(state.range(0))));
-    BenchBar bar;
+    FakeBar bar;
     CToppersDlg page(bar);
     page.SetBatchLimit(batchLimit);
     page.show();
@@ -139,16 +118,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s", err.str().c_str());
         return 1;
     }
-    sim::MarketOptions mo;
-    sim::CivilSeconds t = 0;
-    sim::VirtualClock::Parse("2026-12-07 11:00:00", t);
-    mo.clock = t;
-    mo.speed = 0;
-    auto market = sim::StartEmbeddedMarket(mo);
+    auto market = testsupport::StartMarketAt();
     if (!market)
         return 1;
     g_market = market.get();
-    inet::SetCommandLineMarket(market->BaseUrl());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -13,39 +13,17 @@
 #include "platform/base/clock.h"
 #include "platform/ui/message_box.h"
 #include "setup/setup.h"
+#include "support/fake_bar.h"
 #include "support/temp_dir.h"
 #include "watch/watch_list_ctrl.h"
 #include "watch/watch_list_dlg.h"
 
 namespace {
 
-class BenchBar final : public IBar {
-public:
-    int IsConnected() const override { return 1; }
-    int IsProbeDone() const override { return 1; }
-    int IsAlwaysOnTop() const override { return 1; }
-    int RefreshInterval() const override { return 15000; }
-    const QuoteRecord& NiftyRecord() const override { return m_q; }
-    const QuoteRecord& SensexRecord() const override { return m_q; }
-    const QuoteRecord& DollarRecord() const override { return m_q; }
-    double PreviousNifty() const override { return 0; }
-    double PreviousSensex() const override { return 0; }
-    void SuspendRefresh() override {}
-    void ResumeRefresh() override {}
-    QWidget* Window() override { return &m_window; }
-    int IsLiveFeedStarted() const override { return 0; }
-    void HidePage(BarPage) override {}
-    CBarPage* FindPage(BarPage) const override { return nullptr; }
-
-private:
-    QWidget m_window;
-    QuoteRecord m_q;
-};
-
 // One refresh of 50 companies: rows rebuilt, every cell's colour worked out and the list
 // painted as a user would see it.
 void BM_RefreshWatchList50(benchmark::State& state) {
-    BenchBar bar;
+    FakeBar bar;
     CWatchListDlg page(bar);
     for (int i = 0; i < 50; ++i)
         page.AppendItem({"Company " + std::to_string(i), "NSE", "SYM" + std::to_string(i),

@@ -13,6 +13,7 @@
 #include "platform/inet/service_url.h"
 #include "support/qt_wait.h"
 #include "support/temp_dir.h"
+#include "support/test_market.h"
 #include "support/ui_hooks.h"
 #include "watch/watch_list_dlg.h"
 
@@ -33,15 +34,8 @@ protected:
                                                                  m_dir.file("registry.ini")));
         for (const char* lib : {PELLAR_LIBRARY, CHARTSTORE_LIBRARY})
             ASSERT_EQ(RegisterServerLibrary(lib), S_OK);
-        sim::MarketOptions o;
-        o.seed = 7;
-        sim::CivilSeconds t = 0;
-        sim::VirtualClock::Parse("2026-12-07 11:00:00", t);
-        o.clock = t;
-        o.speed = 0;
-        m_market = sim::StartEmbeddedMarket(o);
-        inet::ResetMarketConfig();
-        inet::SetCommandLineMarket(m_market->BaseUrl());
+        m_market = testsupport::StartMarketAt();
+        ASSERT_NE(m_market, nullptr);
         Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
         ClearBarPages();
         RegisterWatchListPage();

@@ -13,6 +13,7 @@
 #include "platform/inet/service_url.h"
 #include "platform/ui/dialog.h"
 #include "support/qt_wait.h"
+#include "support/test_market.h"
 
 // A page that adds a fixed set of symbols to the bar's request, for the bar's tests.
 class TestPage final : public ui::CDialog, public CBarPage {
@@ -41,14 +42,8 @@ public:
 class BarTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::MarketOptions o;
-        o.seed = 7;
-        o.clock = At("2026-12-07 11:00:00");
-        o.speed = 0;
-        m_market = sim::StartEmbeddedMarket(o);
+        m_market = testsupport::StartMarketAt();
         ASSERT_NE(m_market, nullptr);
-        inet::ResetMarketConfig();
-        inet::SetCommandLineMarket(m_market->BaseUrl());
         Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
         ClearBarPages();
     }

@@ -20,7 +20,7 @@ class FuturesTest : public DataSourceTest {
 protected:
     void SetUp() override {
         DataSourceTest::SetUp();
-        m_market = StartMarketAt("2026-12-07 11:00:00");
+        m_market = StartMarketAt();
         ASSERT_NE(m_market, nullptr);
     }
     void TearDown() override { inet::ResetMarketConfig(); }

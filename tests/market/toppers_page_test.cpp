@@ -31,8 +31,9 @@ class ToppersPageTest : public DataSourceTest {
 protected:
     void SetUp() override {
         DataSourceTest::SetUp();
-        m_market = StartMarketAt("2026-12-07 11:00:00");
+        m_market = StartMarketAt();
         ASSERT_NE(m_market, nullptr);
+        m_bar.probeDone = 0; // keeps the watch page from logging
     }
     void TearDown() override {
         ui::SetMenuHook(nullptr);
@@ -182,11 +183,11 @@ TEST_F(ToppersPageTest, AddToWatchListGoesThroughTheHiddenWatchPage) {
     AddFromMenu(page, 0);
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"Selected company is already added in the choice list"});
-    m_bar.feeding = 1; // the charting program's list must stay the watch list's
+    m_bar.feed = 1; // the charting program's list must stay the watch list's
     AddFromMenu(page, 1);
     EXPECT_EQ(boxes.Texts().back(), kFeedAddRefusal);
     EXPECT_EQ(watch.ItemCount(), 1);
-    m_bar.feeding = 0;
+    m_bar.feed = 0;
     AddFromMenu(page, 1);
     ASSERT_EQ(watch.ItemCount(), 2);
     EXPECT_EQ(watch.Item(1), (WatchItem{"Company 001", "NSE", symbols[1], 0, 0, 0}));

@@ -4,38 +4,12 @@
 #include <string>
 #include <vector>
 
-#include <QWidget>
-
-#include "app/bar_page.h"
 #include "controls/list_ctrl.h"
 #include "db/data_source_fixture.h"
 #include "platform/ui/dialog.h"
 #include "portfolio/core/charges.h"
 #include "portfolio/core/portfolio_tables.h"
-
-// The bar as the portfolio page sees it.
-class FakeBar final : public IBar {
-public:
-    int IsConnected() const override { return 1; }
-    int IsProbeDone() const override { return 1; }
-    int IsAlwaysOnTop() const override { return 1; }
-    int RefreshInterval() const override { return 15000; }
-    const QuoteRecord& NiftyRecord() const override { return none; }
-    const QuoteRecord& SensexRecord() const override { return none; }
-    const QuoteRecord& DollarRecord() const override { return none; }
-    double PreviousNifty() const override { return 0; }
-    double PreviousSensex() const override { return 0; }
-    void SuspendRefresh() override { ++suspended; }
-    void ResumeRefresh() override { ++resumed; }
-    QWidget* Window() override { return &window; }
-    int IsLiveFeedStarted() const override { return 0; }
-    void HidePage(BarPage) override {}
-    CBarPage* FindPage(BarPage) const override { return nullptr; }
-
-    QWidget window;
-    QuoteRecord none;
-    int suspended = 0, resumed = 0;
-};
+#include "support/fake_bar.h"
 
 void Set(ui::CDialog& dlg, int id, const std::string& text);
 void Click(ui::CDialog& dlg, int id);

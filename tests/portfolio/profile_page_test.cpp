@@ -19,6 +19,7 @@
 #include "portfolio_fixture.h"
 #include "support/qt_wait.h"
 #include "support/temp_dir.h"
+#include "support/test_market.h"
 #include "support/ui_hooks.h"
 
 namespace {
@@ -234,16 +235,8 @@ class ProfileUnderTheBarTest : public PortfolioTest {
 protected:
     void SetUp() override {
         PortfolioTest::SetUp();
-        sim::MarketOptions o;
-        o.seed = 7;
-        sim::CivilSeconds t = 0;
-        sim::VirtualClock::Parse("2026-12-07 11:00:00", t);
-        o.clock = t;
-        o.speed = 0;
-        m_market = sim::StartEmbeddedMarket(o);
+        m_market = testsupport::StartMarketAt();
         ASSERT_NE(m_market, nullptr);
-        inet::ResetMarketConfig();
-        inet::SetCommandLineMarket(m_market->BaseUrl());
         Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
         ClearBarPages();
         RegisterPortfolioPage();

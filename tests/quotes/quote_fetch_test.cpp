@@ -10,6 +10,7 @@
 #include "quotes/quote_request.h"
 #include "support/posted_messages.h"
 #include "support/scripted_server.h"
+#include "support/test_market.h"
 
 namespace {
 
@@ -18,13 +19,7 @@ using testsupport::PostedMessages;
 class QuoteFetchTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        sim::MarketOptions options;
-        options.seed = 7;
-        sim::CivilSeconds start = 0;
-        ASSERT_TRUE(sim::VirtualClock::Parse("2026-12-07 11:00:00", start));
-        options.clock = start;
-        options.speed = 0;
-        s_market = sim::StartEmbeddedMarket(options).release();
+        s_market = testsupport::StartMarketAt().release();
         ASSERT_NE(s_market, nullptr);
     }
     static void TearDownTestSuite() {

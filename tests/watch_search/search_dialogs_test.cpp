@@ -18,6 +18,7 @@
 #include "platform/inet/service_url.h"
 #include "platform/odbc/sql_dialect.h"
 #include "support/temp_dir.h"
+#include "support/test_market.h"
 #include "support/ui_hooks.h"
 #include "watch/new_listing_dlg.h"
 #include "watch/search_company_dlg.h"
@@ -75,13 +76,7 @@ void Type(const ui::CDialog& dlg, int id, const char* text) {
 class SearchDialogsTest : public DataSourceTest {
 protected:
     static void SetUpTestSuite() {
-        sim::MarketOptions options;
-        options.seed = 7;
-        sim::CivilSeconds start = 0;
-        ASSERT_TRUE(sim::VirtualClock::Parse("2026-12-07 11:00:00", start));
-        options.clock = start;
-        options.speed = 0;
-        s_market = sim::StartEmbeddedMarket(options).release();
+        s_market = testsupport::StartMarketAt().release();
         ASSERT_NE(s_market, nullptr);
     }
     static void TearDownTestSuite() {
