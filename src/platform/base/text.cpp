@@ -1,7 +1,9 @@
 #include "platform/base/text.h"
 
+#include <cctype>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <locale.h>
 
@@ -117,8 +119,35 @@ std::string Join(const std::vector<std::string>& parts, std::string_view sep) {
 }
 
 double CStrToD(std::string_view s) {
-    const std::string buf(s); // strtod needs a terminated string
-    return strtod_l(buf.c_str(), nullptr, CLocale());
+    std::size_t i = 0;
+    const auto digit = [&](std::size_t k) { return k < s.size() && s[k] >= '0' && s[k] <= '9'; };
+    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
+        ++i;
+    const std::size_t start = i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    bool any = false;
+    for (; digit(i); ++i)
+        any = true;
+    if (i < s.size() && s[i] == '.')
+        for (++i; digit(i); ++i)
+            any = true;
+    if (!any)
+        return 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t e = i + 1;
+        if (e < s.size() && (s[e] == '+' || s[e] == '-'))
+            ++e;
+        if (digit(e)) {
+            while (digit(e))
+                ++e;
+            i = e;
+        }
+    }
+    // Only the decimal prefix goes to strtod, so "0x1A" is read as 0, not as hexadecimal.
+    const std::string buf(s.substr(start, i - start)); // strtod needs a terminated string
+    const double v = strtod_l(buf.c_str(), nullptr, CLocale());
+    return std::isfinite(v) ? v : 0;
 }
 
 std::int32_t CStrToL32(std::string_view s) {

@@ -26,7 +26,9 @@ std::vector<std::string> Split(std::string_view s, char sep);
 std::string Join(const std::vector<std::string>& parts, std::string_view sep);
 
 // strtod() as the C library does it in the "C" locale: leading blanks skipped, a sign
-// accepted, as much read as forms a number, 0 when nothing does.
+// accepted, as much read as forms a decimal number, 0 when nothing does. Only decimal
+// numbers: "inf", "nan" and hexadecimal read as 0, so a garbage field never becomes one.
+// An overflowing exponent gives 0 too.
 double CStrToD(std::string_view s);
 // strtol() with a 32-bit long, as on the platforms the quote files come from: values
 // beyond the range saturate at INT32_MIN / INT32_MAX.

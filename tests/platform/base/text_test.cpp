@@ -12,9 +12,25 @@ TEST(TextTest, CStrToDReadsLikeTheCLibrary) {
         double out;
     };
     const Case cases[] = {
-        {"110.50", 110.5}, {"+10.25", 10.25}, {"  -3.5", -3.5}, {"N/A", 0},
-        {"", 0},           {"1.5abc", 1.5},   {"1e3", 1000},    {"1e", 1},
-        {".5", 0.5},       {"-", 0},          {"\t42\r", 42},   {"abc", 0},
+        {"110.50", 110.5},
+        {"+10.25", 10.25},
+        {"  -3.5", -3.5},
+        {"N/A", 0},
+        {"", 0},
+        {"1.5abc", 1.5},
+        {"1e3", 1000},
+        {"1e", 1},
+        {".5", 0.5},
+        {"-", 0},
+        {"\t42\r", 42},
+        {"abc", 0},
+        // Only decimal numbers: a garbage field never reads as infinite, NaN or hex.
+        {"inf", 0},
+        {"-nan", 0},
+        {"0x1A", 0},
+        {"1e999", 0},
+        {"-.", 0},
+        {"2.E2", 200},
     };
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(text::CStrToD(c.in), c.out) << c.in;
