@@ -1,6 +1,7 @@
 #include "amibroker/amibroker_link_dlg.h"
 
 #include <cstdio>
+#include <utility>
 
 #include <QApplication>
 #include <QProgressBar>
@@ -106,8 +107,10 @@ void CAmiBrokerLinkDlg::Open() {
         ui::messageBox(kNoBridge, ui::MB_OK | ui::MB_ICONERROR, this);
     } else {
         com::Variant r;
-        if (FAILED(m_bridge->fnInitialize(&r)))
+        if (FAILED(m_bridge->fnInitialize(&r))) {
             ui::messageBox(kNotRunning, ui::MB_OK | ui::MB_ICONERROR, this);
+            amilink::BackfillBridge().ready = false; // made again when the program is back
+        }
     }
     // 5. Empty status texts.
     SetDlgItemText(IDC_AB_SYNC_STATUS, m_strSyncStatus = "");
@@ -257,14 +260,23 @@ void CAmiBrokerLinkDlg::OnStopBackfill() {
     SetBackfillStatus("BACKFILL Stopping");
     amilink::BackfillWorkers::RunFlag() = 0;
     // Waits for the worker, still answering any box it shows.
+    m_bStopping = true;
     while (m_workers.IsRunning())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     m_workers.Join();
     if (m_nPosition > 0)
         --m_nPosition;
+    m_bStopping = false;
+    const std::vector<unsigned> deferred = std::exchange(m_deferred, {});
+    for (unsigned message : deferred)
+        OnUserMessage(message, 0, 0);
 }
 
 void CAmiBrokerLinkDlg::OnUserMessage(unsigned message, msg::WPARAM wParam, msg::LPARAM lParam) {
+    if (m_bStopping && (message == msg::WM_BACKFILL_NEXT || message == msg::WM_BACKFILL_STOPPED)) {
+        m_deferred.push_back(message);
+        return;
+    }
     if (message == msg::WM_BACKFILL_NEXT) {
         Step();
         return;

@@ -74,6 +74,10 @@ private:
     int m_nMode = 1;
     int m_nPosition = 0;
     int m_nCount = 0;
+    // While STOP BackFill waits for the worker, its step messages wait too: the position
+    // steps back first.
+    bool m_bStopping = false;
+    std::vector<unsigned> m_deferred;
     std::string m_strName; // the last step's name
     std::string m_strSyncStatus, m_strBackfillStatus;
     QProgressBar* m_progress = nullptr;

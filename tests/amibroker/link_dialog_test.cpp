@@ -207,4 +207,16 @@ TEST_F(LinkDialogTest, WithoutTheBridgeTheDialogSaysSo) {
                                  "without proper installation of this Dll"});
 }
 
+TEST_F(LinkDialogTest, WithoutTheChartingProgramTheBackfillBridgeIsMadeAgain) {
+    ASSERT_EQ(RegisterServerLibrary(CHARTSTORE_LIBRARY, true), S_OK);
+    amilink::BackfillBridge().ready = true; // made by an earlier run
+    MessageBoxRecorder boxes;
+    Start();
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "SORRY !!! Either AmiBroker is not RUNNING or Problem with COM DLL!!!\nAmiBroker "
+                  "related functionality will not be available."});
+    EXPECT_FALSE(amilink::BackfillBridge().ready);
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include "amibroker/core/bridge_workers.h"
 
+#include <cstdint>
 #include <mutex>
 
 namespace amilink {
@@ -9,14 +10,10 @@ SharedBridge& FeedBridge() {
     return b;
 }
 
-namespace {
-
 SharedBridge& BackfillBridge() {
     static SharedBridge b;
     return b;
 }
-
-} // namespace
 
 HRESULT CreateBridge(com::ComPtr<_clsdll>& bridge) {
     return com::CreateByProgId(kPellarProgId, IID__clsdll, bridge.PutVoid());
@@ -53,13 +50,21 @@ void LiveFeed::Start(std::string text) {
                     }
                 }
             }
-            bool ok = false;
-            if (shared.bridge) {
+            // The text as the bridge takes it; without memory for it nothing is sent.
+            bool prepared = false, ok = false;
+            try {
                 com::Bstr data(text);
-                com::Variant r;
-                ok = SUCCEEDED(shared.bridge->fnAddQuotations(data.Address(), &r));
+                prepared = data.Get() != nullptr && text.size() <= UINT32_MAX;
+                if (prepared && shared.bridge) {
+                    com::Variant r;
+                    ok = SUCCEEDED(shared.bridge->fnAddQuotations(data.Address(), &r));
+                }
+            } catch (const std::exception&) {
+                prepared = false;
             }
-            if (!ok)
+            if (!prepared)
+                m_report(kFeedPrepareError);
+            else if (!ok)
                 m_report(kFeedError);
         }
         CoUninitialize();
@@ -103,10 +108,14 @@ void BackfillWorkers::Start(std::string name, std::string text, msg::Poster post
                     }
                 }
                 if (shared.bridge) {
-                    com::Bstr n(name), t(text);
-                    com::Variant r;
-                    shared.bridge->fnAddQuotationsforBackFill(n.Address(), t.Address(),
-                                                              &r); // a failure ends nothing
+                    try {
+                        com::Bstr n(name), t(text);
+                        com::Variant r;
+                        shared.bridge->fnAddQuotationsforBackFill(n.Address(), t.Address(),
+                                                                  &r); // a failure ends nothing
+                    } catch (const std::exception&) {
+                        // Nor does a text too large to hand over: the next step goes on.
+                    }
                 }
             }
             CoUninitialize();

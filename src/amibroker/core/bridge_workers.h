@@ -18,21 +18,25 @@ inline constexpr const char* kComDllProblem =
     "SORRY !!! Problem with COM DLL!!!\nAmiBroker related functionality "
     "will not be available without proper installation of this Dll";
 inline constexpr const char* kFeedError = "Error occured in Data fetching to AmiBroker";
+// When the text could not even be handed over (no memory for it).
+inline constexpr const char* kFeedPrepareError = "Error  occured in Data fetching to AmiBroker";
 inline constexpr int kStillActive = 259;
 
 // Creates the bridge by its ProgID as an in-process server.
 HRESULT CreateBridge(com::ComPtr<_clsdll>& bridge);
 
 // A bridge some workers share, made by the first that needs it; a worker that finds it
-// broken leaves it to the next to try again. A worker holds the mutex while it uses it.
+// broken leaves it to the next to try again. A worker holds the mutex while it uses it;
+// anyone may clear `ready` to have the next worker make it again.
 struct SharedBridge {
     std::mutex mutex;
     com::ComPtr<_clsdll> bridge;
-    bool ready = false;
+    std::atomic<bool> ready{false};
 };
 
-// The bridge every feed worker of the process uses.
+// The bridge every feed worker of the process uses, and the one the back-fill's use.
 SharedBridge& FeedBridge();
+SharedBridge& BackfillBridge();
 
 // The live feed of one watch list: one worker at a time sends a refresh's text to the
 // charting program through a bridge that feed workers share for the life of the process.
