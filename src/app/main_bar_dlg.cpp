@@ -353,6 +353,8 @@ void CMainBarDlg::OnQuotesReady(int result) {
     SetIndicators(true);
     m_list->DeleteAllItems();
     if (!DistributeQuoteLines(lines)) {
+        // One warning at a time: ticks go on while it is up, and a dead server must not
+        // stack a box per refresh.
         if (!m_bWarningUp) {
             m_bWarningUp = true;
             ui::messageBox(kWarningMessage, ui::MB_OK | ui::MB_ICONWARNING, this);
@@ -727,7 +729,9 @@ void CMainBarDlg::ShowContextMenu(const QPoint& screenPos, bool fromKeyboard) {
     if (fromKeyboard || !frameGeometry().contains(screenPos))
         return;
     auto menu = BuildContextMenu();
-    const int command = ui::trackPopupMenu(*menu, screenPos);
+    // Centred on the point, as the bar's menus always were.
+    const QPoint at = screenPos - QPoint(menu->sizeHint().width() / 2, 0);
+    const int command = ui::trackPopupMenu(*menu, at);
     if (command)
         OnCommand(command);
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -105,6 +106,7 @@ void CFuturesDlg::BuildTemplate() {
         AddStatic(IDC_FU_NEAR_EXPIRY + t, "DD-MMM-YYYY", 6, y + 2, 120, 10);
         Add<CColorButton>(IDC_FU_NEAR_DELETE + t, 342, y, 42, 12, std::string("Delete"));
         m_lists[t] = Add<CListCtrl>(IDC_FU_NEAR_LIST + t, 2, y + 13, 384, t == 2 ? 57 : 59);
+        m_lists[t]->horizontalHeader()->setSectionsClickable(false); // nothing sorts here
     }
     Add<CColorButton>(IDC_FU_CLOSE, 372, 1, 14, 11, std::string("X"));
 }

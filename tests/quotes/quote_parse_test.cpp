@@ -103,8 +103,7 @@ TEST(ChangePercentTest, BaseIsLastMinusChange) {
     EXPECT_FLOAT_EQ(ChangePercent(90, -10), -10.0f);
     EXPECT_EQ(ChangePercent(25.5, 25.5f), 0.0f); // previous close 0: no division
     EXPECT_EQ(ChangePercent(0, 0), 0.0f);
-    // The product is single precision and the quotient double: 0.1f * 100 is not 10.
-    EXPECT_EQ(ChangePercent(1.1, 0.1f), static_cast<float>(0.1f * 100 / (1.1 - 0.1f)));
+    EXPECT_NEAR(ChangePercent(24673.35, 4.49f), 0.018201, 1e-6); // NIFTY's 0.02 on the bar
 }
 
 TEST(QuoteRequestTest, SymbolFormsAndRequestUrl) {

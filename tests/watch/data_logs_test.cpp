@@ -70,6 +70,7 @@ protected:
 TEST_F(DataLogTest, EndOfDayOncePerDateForEveryWatchedShare) {
     Clock::SetFixed(MakeLocalTime(2026, 12, 7, 15, 50, 0)); // after the close
     CWatchListDlg page(m_bar);
+    EXPECT_TRUE(std::filesystem::exists(File("EODData/ALPHA.txt"))) << "made when missing";
     EXPECT_EQ(ReadFile(File("EODData/ALPHA.txt")), "")
         << "no quotes yet: an empty date counts as present";
     Quote(page, 0, 101.5, 123456);
