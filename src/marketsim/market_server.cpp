@@ -362,6 +362,19 @@ void MarketServer::Serve(const httplib::Request& req, int& status, std::string& 
     }
 }
 
+void MarketServer::Answer(const std::string& rawTarget, int& status, std::string& body,
+                          std::string& type) const {
+    // The request as the HTTP layer hands it over: the path decoded, the target raw.
+    httplib::Request req;
+    req.method = "GET";
+    req.target = rawTarget;
+    req.path = httplib::detail::decode_url(rawTarget.substr(0, rawTarget.find('?')), false);
+    status = 404;
+    body = "Not Found\r\n";
+    type = "text/plain";
+    Serve(req, status, body, type);
+}
+
 void MarketServer::Route(const httplib::Request& req, httplib::Response& res) {
     if (text::StartsWith(req.path, "/_sim/")) {
         Admin(req, res);

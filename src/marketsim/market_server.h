@@ -87,6 +87,10 @@ public:
 
     // The body the quote service answers for a raw request target (tests and benchmarks).
     std::string QuoteResponse(const std::string& rawTarget, int* status = nullptr) const;
+    // What a service path answers to a raw request target, faults aside: the server's
+    // routing without a socket (tests and fuzzing).
+    void Answer(const std::string& rawTarget, int& status, std::string& body,
+                std::string& type) const;
 
 private:
     void Route(const httplib::Request& req, httplib::Response& res);
