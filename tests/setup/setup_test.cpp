@@ -90,6 +90,9 @@ TEST(SetupArguments, OptionsAndDefaults) {
         {{"--db="}, false, "", "", ""},
         {{"--verbose"}, false, "", "", ""},
         {{"/r"}, false, "", "", ""},
+        {{"--use-dsn", "--postgres", "host=h dbname=d"}, false, "", "", ""},
+        {{"--use-dsn", "--replace-dsn"}, false, "", "", ""},
+        {{"--postgres"}, false, "", "", ""},
     };
     for (const Case& c : cases) {
         setup::Options o;
@@ -104,6 +107,15 @@ TEST(SetupArguments, OptionsAndDefaults) {
         EXPECT_EQ(o.dbFile, c.db) << label;
         EXPECT_EQ(o.odbcIni, c.odbcIni) << label;
     }
+
+    setup::Options o;
+    std::string error;
+    ASSERT_TRUE(setup::ParseArguments({"--postgres=host=h dbname=d", "--replace-dsn"}, o, error));
+    EXPECT_EQ(o.postgres, "host=h dbname=d");
+    EXPECT_TRUE(o.replaceDsn);
+    EXPECT_FALSE(o.useDsn);
+    ASSERT_TRUE(setup::ParseArguments({"--use-dsn"}, o, error));
+    EXPECT_TRUE(o.useDsn);
 }
 
 class SetupRunTest : public ::testing::Test {
