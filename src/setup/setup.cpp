@@ -174,6 +174,12 @@ bool WriteDsn(const std::string& iniFile, const IniEntries& entries, bool replac
     return true;
 }
 
+// The file of system-wide data sources.
+std::string SystemIniFile() {
+    const char* folder = std::getenv("ODBCSYSINI");
+    return paths::Join(folder && *folder ? folder : "/etc", "odbc.ini");
+}
+
 // Who the CompanyList data source belongs to.
 enum class DsnOwner {
     None,    // there is none (or an empty section)
@@ -542,10 +548,24 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
         const std::string iniFile = Absolute(options.odbcIni);
         const std::string dsnName = kDsnName;
 
+        // The driver manager looks in the user's file first, then in the system's.
         std::optional<IniEntries> dsn;
+        std::string dsnFile = iniFile;
         if (const std::optional<std::string> ini = ReadIni(iniFile))
             dsn = ReadIniSection(*ini, kDsnName);
-        const DsnOwner owner = OwnerOf(dsn, dbFile);
+        if (!dsn || dsn->empty()) {
+            const std::string system = SystemIniFile();
+            if (const std::optional<std::string> ini = ReadIni(system))
+                if (std::optional<IniEntries> found = ReadIniSection(*ini, kDsnName);
+                    found && !found->empty()) {
+                    dsn = found;
+                    dsnFile = system;
+                }
+        }
+        // Setup writes only the user's file; a system-wide data source is always another's.
+        const DsnOwner owner = dsnFile == iniFile ? OwnerOf(dsn, dbFile)
+                               : dsn              ? DsnOwner::Another
+                                                  : DsnOwner::None;
 
         if (options.useDsn) {
             if (owner == DsnOwner::None)
@@ -556,7 +576,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
             CDatabase db;
             OpenDsn(db, *dsn);
             SetUpThroughDsn(db, *dsn, out);
-            out << "Data source " << dsnName << " in " << iniFile << ": unchanged\n";
+            out << "Data source " << dsnName << " in " << dsnFile << ": unchanged\n";
             return 0;
         }
 
@@ -570,7 +590,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
                           "package odbc-postgresql (apt-get install odbc-postgresql).");
             if (owner == DsnOwner::Another && !options.replaceDsn &&
                 Describe(*dsn) != Describe(entries))
-                throw Failure{"The data source " + dsnName + " in " + iniFile +
+                throw Failure{"The data source " + dsnName + " in " + dsnFile +
                               " already points to " + Describe(*dsn) +
                               "; it is left as it is. Add --replace-dsn to point it at "
                               "PostgreSQL instead."};
@@ -590,7 +610,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
 
         if (owner == DsnOwner::Another && !options.replaceDsn) {
             ReportFolders(root, out);
-            out << "Data source " << dsnName << " in " << iniFile
+            out << "Data source " << dsnName << " in " << dsnFile
                 << ": left as it is; it points to " << Describe(*dsn) << ", not to " << dbFile
                 << ".\n"
                 << "  To create the tables and load the catalogue there: koravel-setup --use-dsn\n"

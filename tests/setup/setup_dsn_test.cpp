@@ -208,6 +208,23 @@ TEST_F(SetupDsnTest, AnotherDataSourceIsLeftAloneAndSetUpOnlyWhenAsked) {
     EXPECT_NE(none.err.find("There is no data source CompanyList"), std::string::npos);
 }
 
+TEST_F(SetupDsnTest, ASystemWideDataSourceIsAnothersToo) {
+    // With none of the user's own, the driver manager takes the system's: not to be shadowed.
+    fs::create_directories(m_dir.file("etc"));
+    WriteFile(m_dir.file("etc/odbc.ini"),
+              "[CompanyList]\nDriver=PostgreSQL Unicode\nServername=office\nDatabase=koravel\n");
+    const testsupport::ScopedEnv system("ODBCSYSINI", m_dir.file("etc"));
+    const Outcome plain = Run();
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_NE(plain.out.find("CompanyList in " + m_dir.file("etc/odbc.ini") +
+                             ": left as it is; it points to Driver=PostgreSQL Unicode, "
+                             "Servername=office, Database=koravel"),
+              std::string::npos)
+        << plain.out;
+    EXPECT_FALSE(fs::exists(m_options.odbcIni));
+    EXPECT_FALSE(fs::exists(m_options.dbFile));
+}
+
 TEST_F(SetupDsnTest, PostgresOptionWritesTheDataSourceForAServerItReaches) {
     if (!DataSourceTestEngineIsPostgres())
         GTEST_SKIP() << "needs a PostgreSQL server; runs in the PostgreSQL suite";

@@ -242,9 +242,10 @@ TEST_F(SetupRunTest, TheProgramExplainsFailures) {
     EXPECT_EQ(ok.err, "");
 
     // A driver manager that knows no SQLite3 driver.
-    WriteFile(m_dir.file("odbcinst.ini"), "[PostgreSQL]\nDriver=psqlodbcw.so\n");
+    fs::create_directories(m_dir.file("sys"));
+    WriteFile(m_dir.file("sys/odbcinst.ini"), "[PostgreSQL]\nDriver=psqlodbcw.so\n");
     const Outcome noDriver =
-        RunProgram(m_dir, "ODBCSYSINI='" + m_dir.path() + "' ODBCINSTINI=odbcinst.ini",
+        RunProgram(m_dir, "ODBCSYSINI='" + m_dir.file("sys") + "' ODBCINSTINI=odbcinst.ini",
                    "--root '" + m_dir.file("other") + "' --odbcini '" + m_dir.file("o.ini") + "'");
     EXPECT_EQ(noDriver.status, 1);
     EXPECT_NE(noDriver.err.find("install the Debian package libsqliteodbc"), std::string::npos)
