@@ -113,6 +113,7 @@ int main(int argc, char** argv) {
     setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);
     setup::Options o{dir.file("root"), dir.file("root/CompanyList.db"), dir.file("odbc.ini"),
                      false};
+    o.replaceDsn = true; // its own, even where the system names a shared CompanyList
     std::ostringstream out, err;
     if (setup::Run(o, out, err) != 0) {
         std::fprintf(stderr, "%s", err.str().c_str());

@@ -220,6 +220,8 @@ int RunKoravel(int argc, char** argv) {
         so.root = root;
         so.dbFile = root + "/CompanyList.db";
         so.odbcIni = root + "/odbc.ini";
+        // Its own data source even where the system names a shared CompanyList.
+        so.replaceDsn = true;
         // The bridge and the charting-program stand-in beside the program, registered in
         // the tour's own registry.
         setenv("KORAVEL_COM_REGISTRY", (root + "/registry.ini").c_str(), 1);

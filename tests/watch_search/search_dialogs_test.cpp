@@ -15,6 +15,7 @@
 #include "controls/color_button.h"
 #include "db/data_source_fixture.h"
 #include "marketsim/market_server.h"
+#include "platform/base/text.h"
 #include "platform/inet/service_url.h"
 #include "platform/odbc/sql_dialect.h"
 #include "support/temp_dir.h"
@@ -152,7 +153,9 @@ TEST_F(SearchDialogsTest, QuotesInTheTextAreTextNotStatement) {
     boxes.Clear();
     Type(dlg, Dlg::IDC_SEARCH_TEXT, "Infosys");
     ASSERT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_NE(boxes.Texts()[0].find("CompanyList"), std::string::npos) << boxes.Texts()[0];
+    // The engine names the missing table in its own case.
+    EXPECT_NE(text::ToLowerAscii(boxes.Texts()[0]).find("companylist"), std::string::npos)
+        << boxes.Texts()[0];
 }
 
 TEST_F(SearchDialogsTest, OkTakesTheChosenRowsSymbolOnTheChosenExchange) {
