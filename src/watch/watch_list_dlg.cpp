@@ -106,10 +106,11 @@ void CWatchListDlg::BuildTemplate() {
         auto* box = Add<QCheckBox>(alertChecks[i].first, alertX[i], 156, alertW[i], 11);
         box->setText(alertChecks[i].second);
     }
-    Add<CColorButton>(IDC_WL_HELP, 281, 154, 14, 13, std::string("?"));
-    AddGroup(-1, "Data Logger", 298, 146, 88, 25);
-    Add<QCheckBox>(IDC_WL_INTRADAY, 302, 156, 40, 11)->setText("Intraday");
-    Add<QCheckBox>(IDC_WL_LIVEDATA, 343, 156, 42, 11)->setText("LiveData");
+    Add<CColorButton>(IDC_WL_HELP, 280, 154, 13, 13, std::string("?"));
+    // Wide enough that "LiveData" keeps clear of the frame.
+    AddGroup(-1, "Data Logger", 296, 146, 90, 25);
+    Add<QCheckBox>(IDC_WL_INTRADAY, 299, 156, 40, 11)->setText("Intraday");
+    Add<QCheckBox>(IDC_WL_LIVEDATA, 340, 156, 44, 11)->setText("LiveData");
     const std::pair<int, const char*> buttons[] = {{IDC_WL_ADD, "Add"},
                                                    {IDC_WL_DELETE, "Delete"},
                                                    {IDC_WL_SET_ALERT, "Set ALERT"},
