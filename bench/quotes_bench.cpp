@@ -1,7 +1,7 @@
 // Parsing and formatting a large quote response, as the bar does for every refresh.
 #include <benchmark/benchmark.h>
 
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
 #include "quotes/indian_number.h"

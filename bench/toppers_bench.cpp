@@ -12,7 +12,7 @@
 #include "catalogue/catalogue.h"
 #include "controls/quote_lists.h"
 #include "market/toppers_dlg.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"
 #include "platform/ui/message_box.h"

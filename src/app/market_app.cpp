@@ -19,7 +19,7 @@
 #include "app/tour.h"
 #include "charts/hist_chart_dlg.h"
 #include "charts/live_chart_dlg.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/clock.h"
 #include "platform/base/paths.h"
 #include "platform/base/text.h"

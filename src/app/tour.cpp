@@ -21,7 +21,7 @@
 #include "charts/live_chart_dlg.h"
 #include "db/operations.h"
 #include "db/watch_table.h"
-#include "marketsim/price_engine.h"
+#include "marketserver/simulated/price_engine.h"
 
 namespace {
 

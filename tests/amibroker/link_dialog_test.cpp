@@ -8,7 +8,7 @@
 #include "app/main_bar_dlg.h"
 #include "db/data_source_fixture.h"
 #include "db/watch_table.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
 #include "support/qt_wait.h"

@@ -9,7 +9,7 @@
 #include "app/main_bar_dlg.h"
 #include "controls/export_csv_dlg.h"
 #include "controls/quote_lists.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/clock.h"
 #include "platform/inet/service_url.h"
 #include "portfolio/broker_dlg.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/inet/service_url.h"
 #include "quotes/line_fetch.h"
 #include "quotes/quote_fetcher.h"

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/inet/service_url.h"
 
 namespace testsupport {

@@ -14,7 +14,7 @@
 
 #include "controls/color_button.h"
 #include "db/data_source_fixture.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/inet/service_url.h"
 #include "platform/odbc/sql_dialect.h"
 #include "support/temp_dir.h"

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "marketsim/price_engine.h"
-#include "marketsim/virtual_clock.h"
+#include "marketserver/simulated/price_engine.h"
+#include "marketserver/simulated/virtual_clock.h"
 
 namespace httplib {
 class Server;

@@ -1,4 +1,4 @@
-#include "marketsim/series.h"
+#include "marketserver/simulated/series.h"
 
 #include <algorithm>
 #include <cmath>

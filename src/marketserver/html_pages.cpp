@@ -1,4 +1,4 @@
-#include "marketsim/html_pages.h"
+#include "marketserver/html_pages.h"
 
 #include <algorithm>
 #include <cmath>

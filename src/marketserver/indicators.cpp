@@ -1,4 +1,4 @@
-#include "marketsim/indicators.h"
+#include "marketserver/indicators.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "marketsim/instruments.h"
+#include "marketserver/simulated/instruments.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <mutex>
 
-#include "marketsim/price_engine.h"
+#include "marketserver/simulated/price_engine.h"
 
 namespace sim {
 

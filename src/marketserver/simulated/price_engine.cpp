@@ -1,4 +1,4 @@
-#include "marketsim/price_engine.h"
+#include "marketserver/simulated/price_engine.h"
 
 #include <algorithm>
 #include <cmath>

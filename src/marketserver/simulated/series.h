@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "marketsim/chart_image.h"
-#include "marketsim/price_engine.h"
+#include "marketserver/chart_image.h"
+#include "marketserver/simulated/price_engine.h"
 
 namespace sim {
 

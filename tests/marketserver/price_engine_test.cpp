@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "marketsim/price_engine.h"
-#include "marketsim/quote_csv.h"
-#include "marketsim/virtual_clock.h"
+#include "marketserver/simulated/price_engine.h"
+#include "marketserver/quote_csv.h"
+#include "marketserver/simulated/virtual_clock.h"
 
 namespace {
 

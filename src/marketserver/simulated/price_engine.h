@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "marketsim/instruments.h"
+#include "marketserver/simulated/instruments.h"
 
 namespace sim {
 

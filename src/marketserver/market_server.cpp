@@ -1,14 +1,14 @@
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 
 #include <chrono>
 #include <fstream>
 
 #include <httplib.h>
 
-#include "marketsim/chart_image.h"
-#include "marketsim/html_pages.h"
-#include "marketsim/quote_csv.h"
-#include "marketsim/series.h"
+#include "marketserver/chart_image.h"
+#include "marketserver/html_pages.h"
+#include "marketserver/quote_csv.h"
+#include "marketserver/simulated/series.h"
 #include "platform/base/text.h"
 
 namespace sim {

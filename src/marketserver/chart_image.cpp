@@ -1,4 +1,4 @@
-#include "marketsim/chart_image.h"
+#include "marketserver/chart_image.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,7 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "marketsim/indicators.h"
+#include "marketserver/indicators.h"
 
 namespace sim {
 

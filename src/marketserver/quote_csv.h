@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "marketsim/price_engine.h"
+#include "marketserver/simulated/price_engine.h"
 
 namespace sim {
 

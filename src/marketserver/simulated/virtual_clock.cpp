@@ -1,4 +1,4 @@
-#include "marketsim/virtual_clock.h"
+#include "marketserver/simulated/virtual_clock.h"
 
 #include <cmath>
 #include <ctime>

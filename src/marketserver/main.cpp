@@ -8,7 +8,7 @@
 
 #include <QGuiApplication>
 
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/text.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue.h"
-#include "marketsim/market_server.h"
-#include "marketsim/quote_csv.h"
+#include "marketserver/market_server.h"
+#include "marketserver/quote_csv.h"
 #include "platform/base/text.h"
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"

@@ -1,10 +1,10 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include "marketsim/chart_image.h"
-#include "marketsim/html_pages.h"
-#include "marketsim/market_server.h"
-#include "marketsim/quote_csv.h"
+#include "marketserver/chart_image.h"
+#include "marketserver/html_pages.h"
+#include "marketserver/market_server.h"
+#include "marketserver/quote_csv.h"
 #include "platform/base/clock.h"
 #include "platform/base/text.h"
 #include "platform/inet/internet_session.h"

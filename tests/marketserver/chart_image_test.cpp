@@ -6,8 +6,8 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include "marketsim/chart_image.h"
-#include "marketsim/indicators.h"
+#include "marketserver/chart_image.h"
+#include "marketserver/indicators.h"
 
 namespace {
 

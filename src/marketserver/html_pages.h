@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "marketsim/price_engine.h"
+#include "marketserver/simulated/price_engine.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "marketsim/quote_csv.h"
+#include "marketserver/quote_csv.h"
 
 #include <cmath>
 #include <cstdio>
