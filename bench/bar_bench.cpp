@@ -15,7 +15,7 @@
 
 namespace {
 
-sim::MarketServer* g_market = nullptr;
+marketserver::MarketServer* g_market = nullptr;
 
 bool Wait(const std::function<bool()>& done, int ms = 20000) {
     QElapsedTimer t;

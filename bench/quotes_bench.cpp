@@ -12,13 +12,13 @@ namespace {
 // 5000 lines of the 11-field form, from the simulated market's own formatter.
 const std::vector<std::string>& Response() {
     static const std::vector<std::string> lines = [] {
-        sim::MarketOptions o;
+        marketserver::MarketOptions o;
         o.seed = 7;
         sim::CivilSeconds start = 0;
         sim::VirtualClock::Parse("2026-12-07 11:00:00", start);
         o.clock = start;
         o.speed = 0;
-        sim::MarketServer market(o);
+        marketserver::MarketServer market(o);
         std::vector<std::string> symbols;
         for (const auto& s : market.Engine().universe().Symbols())
             symbols.push_back(s);

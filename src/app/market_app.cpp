@@ -218,10 +218,10 @@ int RunKoravel(int argc, char** argv) {
     // The market: configured services, or the simulated market in this process.
     if (!options.market.empty())
         inet::SetCommandLineMarket(options.market);
-    std::unique_ptr<sim::MarketServer> market;
+    std::unique_ptr<marketserver::MarketServer> market;
     bool simulated = false;
     if (inet::NeedsEmbeddedMarket()) {
-        sim::MarketOptions mo;
+        marketserver::MarketOptions mo;
         mo.seed = options.seed;
         mo.speed = tour ? 0 : options.speed;
         if (options.clock) {
@@ -229,7 +229,7 @@ int RunKoravel(int argc, char** argv) {
             sim::VirtualClock::Parse(*options.clock, t);
             mo.clock = t;
         }
-        market = sim::StartEmbeddedMarket(mo);
+        market = marketserver::StartEmbeddedMarket(mo);
         if (!market) {
             std::fprintf(stderr, "koravel: the simulated market could not start on 127.0.0.1\n");
             return 1;

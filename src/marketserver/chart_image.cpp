@@ -15,7 +15,7 @@
 
 #include "marketserver/indicators.h"
 
-namespace sim {
+namespace marketserver {
 
 namespace {
 
@@ -1578,4 +1578,4 @@ std::string RenderChartPng(const ChartSeries& main, const std::vector<ChartSerie
     return bytes.toStdString();
 }
 
-} // namespace sim
+} // namespace marketserver

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace sim {
+namespace marketserver {
 
 // One bar of a price series.
 struct OhlcBar {
@@ -53,4 +53,4 @@ ChartImageSize ChartSize(const ChartOptions& options);
 std::string RenderChartPng(const ChartSeries& main, const std::vector<ChartSeries>& compare,
                            const ChartOptions& options);
 
-} // namespace sim
+} // namespace marketserver

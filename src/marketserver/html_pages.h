@@ -1,30 +1,30 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "marketserver/simulated/price_engine.h"
+#include "marketserver/market_source.h"
 
-namespace sim {
+namespace marketserver {
 
-// The symbol lookup page: companies whose name or symbol contains the text (any case),
-// with their NSE (.NS) and BSE (.BO) quote symbols.
-std::string LookupPage(const std::string& text);
+// The symbol lookup page: one table row per result. `capped` says the list was cut at
+// its limit.
+std::string LookupPage(const std::string& query, const std::vector<LookupRow>& rows,
+                       bool capped = false);
 
 // The exchange's futures page of one underlying: "Instrument Type" heads a table of the
 // near, next and far month contracts; cells hold plain text, the expiry date is a link.
-// An unknown key gives the page without contract rows.
-std::string FuturesPage(const PriceEngine& engine, const std::string& key, CivilSeconds istNow);
+// Without a table (an unknown key) the page has no contract rows.
+std::string FuturesPage(const std::string& key, const FuturesTable* table);
 
 // The exchange's "market today" page with "Trade Statistics for DD-Mon-YYYY" and the
 // index-futures and stock-futures rows.
-std::string MarketTodayPage(const PriceEngine& engine, CivilSeconds istNow);
+std::string MarketTodayPage(const TradeStatistics& stats);
 
-// Monthly expiry (the last Tuesday) of the month holding a civil day, and the contract
-// months that trade on that day: near, next and far.
-std::int64_t MonthlyExpiry(int year, int month);
-void ContractExpiries(std::int64_t civilDay, std::int64_t expiries[3]);
+// DDMMMYYYY, e.g. 31MAR2026, as the futures page writes an expiry.
+std::string ExpiryText(std::int64_t civilDay);
 
 // Texts safe inside HTML.
 std::string HtmlEscape(const std::string& s);
 
-} // namespace sim
+} // namespace marketserver

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace sim {
+namespace marketserver {
 
 namespace {
 
@@ -244,4 +244,4 @@ VolumeLines VolumeWithAverage(const std::vector<OhlcBar>& bars, int period) {
     return v;
 }
 
-} // namespace sim
+} // namespace marketserver

@@ -6,7 +6,7 @@
 
 // Technical indicators for the chart image service. Every function returns a vector aligned
 // with its input, NaN where there is not yet enough history (or the input is NaN there).
-namespace sim {
+namespace marketserver {
 
 std::vector<double> Closes(const std::vector<OhlcBar>& bars);
 
@@ -56,4 +56,4 @@ struct VolumeLines {
 };
 VolumeLines VolumeWithAverage(const std::vector<OhlcBar>& bars, int period = 20);
 
-} // namespace sim
+} // namespace marketserver

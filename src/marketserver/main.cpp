@@ -1,4 +1,4 @@
-// koravel-market: the simulated market as a program of its own.
+// koravel-market: the market server as a program of its own.
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <QGuiApplication>
+#include <curl/curl.h>
 
 #include "marketserver/market_server.h"
+#include "marketserver/upstream/upstream_check.h"
 #include "platform/base/text.h"
 
 namespace {
@@ -22,9 +24,10 @@ void OnSignal(int) {
 void Usage(std::FILE* out) {
     std::fputs(
         "Usage: koravel-market [options]\n"
-        "Serves a simulated Indian share market over HTTP, for every catalogue company on\n"
-        "NSE (.NS) and BSE (.BO), NIFTY (^NSEI), SENSEX (^BSESN), the dollar rate\n"
-        "(USDINR=X), sector and world indices, Indian ADRs and NSE futures:\n"
+        "Serves the Indian share market over HTTP in the protocols Koravel reads: by default\n"
+        "a simulated market, for every catalogue company on NSE (.NS) and BSE (.BO), NIFTY\n"
+        "(^NSEI), SENSEX (^BSESN), the dollar rate (USDINR=X), sector and world indices,\n"
+        "Indian ADRs and NSE futures; with --upstream, real (delayed) market data:\n"
         "  /d/quotes.csv?s=SYMBOLS&f=CODES       quote CSV (codes s l1 d1 t1 c1 o h g v j k w\n"
         "                                        p p2 n x; unknown symbols give N/A lines)\n"
         "  /instrument/1.0/SYMBOL/chartdata;type=quote;range=1d/csv/   1-minute bars of the\n"
@@ -35,16 +38,32 @@ void Usage(std::FILE* out) {
         "  /lookup?s=TEXT                        symbol lookup page\n"
         "  /marketinfo/fo/fomwatchsymbol.jsp?key=SYMBOL&Fut_Opt=Futures   futures contracts\n"
         "  /content/fo/fo_markettoday.htm        futures trade statistics of the day\n"
-        "Prices are deterministic for a seed and clock and move only during each exchange's\n"
-        "hours (NSE 09:15-15:30 IST, Monday to Friday).\n"
+        "Simulated prices are deterministic for a seed and clock and move only during each\n"
+        "exchange's hours (NSE 09:15-15:30 IST, Monday to Friday).\n"
+        "\n"
+        "Upstream mode (--upstream) answers from Yahoo Finance's chart and search services\n"
+        "(quotes, bars, chart pictures, lookup) and from the exchanges' daily files (NSE F&O\n"
+        "and cash-market, BSE cash-market) for futures, trade statistics and toppers. The\n"
+        "data is delayed, for personal use only, and must not be passed on: keep the server\n"
+        "on 127.0.0.1. Requests keep to a budget per service (Yahoo: 30 a minute, 8 at once\n"
+        "after a pause, 4 in flight) and answers are cached on disk.\n"
         "\n"
         "Options:\n"
         "  --host ADDR        address to listen on (default 127.0.0.1)\n"
         "  --port N           port to listen on; 0 picks a free one (default 0)\n"
+        "  --upstream         answer from the public services instead of the simulation\n"
+        "  --upstream-base yahoo=URL,nsearchives=URL,bse=URL\n"
+        "                     where each service is asked (default: the services' own hosts)\n"
+        "  --cache-dir DIR    where upstream answers are kept across restarts\n"
+        "                     (default $XDG_CACHE_HOME/koravel/upstream)\n"
+        "  --user-agent TEXT  User-Agent of requests to the services (default: a current\n"
+        "                     desktop browser's)\n"
+        "  --upstream-check   ask each service once, list the fields this program reads\n"
+        "                     that its answer lacks, and exit (0 when none is missing)\n"
         "  --seed N           random seed of the price paths (default 1)\n"
         "  --clock TIME       market time at start, \"YYYY-MM-DD HH:MM:SS\" in IST\n"
         "                     (default: this machine's local time read as IST)\n"
-        "  --speed N          market seconds per real second (default 1; 0 stops the clock)\n"
+        "  --speed N          simulated seconds per real second (default 1; 0 stops the clock)\n"
         "  --log FILE         append every request (time, path, query, User-Agent, status)\n"
         "  --help             this text\n"
         "\n"
@@ -67,7 +86,10 @@ bool NeedValue(int i, int argc, const char* opt) {
 } // namespace
 
 int main(int argc, char** argv) {
-    sim::MarketOptions options;
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    marketserver::MarketOptions options;
+    upstream::UpstreamOptions upstreamOptions;
+    bool useUpstream = false, check = false;
     std::string host = "127.0.0.1";
     int port = 0;
     for (int i = 1; i < argc; ++i) {
@@ -94,7 +116,7 @@ int main(int argc, char** argv) {
         } else if (a == "--clock") {
             if (!NeedValue(i, argc, "--clock"))
                 return 2;
-            sim::CivilSeconds t = 0;
+            marketserver::CivilSeconds t = 0;
             if (!sim::VirtualClock::Parse(argv[++i], t)) {
                 std::fprintf(stderr, "koravel-market: --clock must be \"YYYY-MM-DD HH:MM:SS\"\n");
                 return 2;
@@ -112,11 +134,36 @@ int main(int argc, char** argv) {
             if (!NeedValue(i, argc, "--log"))
                 return 2;
             options.logFile = argv[++i];
+        } else if (a == "--upstream") {
+            useUpstream = true;
+        } else if (a == "--upstream-check") {
+            check = true;
+        } else if (a == "--upstream-base") {
+            if (!NeedValue(i, argc, "--upstream-base"))
+                return 2;
+            std::string error;
+            if (!upstream::ParseUpstreamBases(argv[++i], upstreamOptions, error)) {
+                std::fprintf(stderr, "koravel-market: --upstream-base: %s\n", error.c_str());
+                return 2;
+            }
+        } else if (a == "--cache-dir") {
+            if (!NeedValue(i, argc, "--cache-dir"))
+                return 2;
+            upstreamOptions.cacheDir = argv[++i];
+        } else if (a == "--user-agent") {
+            if (!NeedValue(i, argc, "--user-agent"))
+                return 2;
+            upstreamOptions.userAgent = argv[++i];
         } else {
             std::fprintf(stderr, "koravel-market: unknown option %s (see --help)\n", a.c_str());
             return 2;
         }
     }
+
+    if (check)
+        return upstream::RunUpstreamCheck(upstreamOptions, std::cout);
+    if (useUpstream)
+        options.upstream = std::move(upstreamOptions);
 
     // Chart images are drawn with fonts, which need a GUI application; the market has no
     // window, so it never needs a display.
@@ -125,7 +172,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
 
-    sim::MarketServer market(options);
+    marketserver::MarketServer market(options);
     if (market.Listen(host, port) <= 0) {
         std::fprintf(stderr, "koravel-market: cannot listen on %s:%d\n", host.c_str(), port);
         return 1;
@@ -138,5 +185,6 @@ int main(int argc, char** argv) {
     while (!g_stop)
         pause();
     market.Stop();
+    curl_global_cleanup();
     return 0;
 }

@@ -5,13 +5,14 @@
 
 #include <httplib.h>
 
+#include "marketserver/chart_data.h"
 #include "marketserver/chart_image.h"
 #include "marketserver/html_pages.h"
 #include "marketserver/quote_csv.h"
-#include "marketserver/simulated/series.h"
+#include "marketserver/upstream/upstream_source.h"
 #include "platform/base/text.h"
 
-namespace sim {
+namespace marketserver {
 
 namespace {
 
@@ -42,16 +43,6 @@ std::optional<FaultKind> FaultKindFromText(const std::string& t) {
     return std::nullopt;
 }
 
-// Keeps a requested symbol from breaking the line it is echoed in.
-std::string Printable(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        out += (u < 0x20 || u == 0x7F || c == '"' || c == ',') ? '?' : c;
-    }
-    return out;
-}
-
 std::string LeaveOutLastLines(const std::string& body) {
     auto lines = text::SplitLines(body);
     const std::size_t keep = lines.size() / 2; // at least the last line goes
@@ -63,10 +54,19 @@ std::string LeaveOutLastLines(const std::string& body) {
 
 } // namespace
 
-MarketServer::MarketServer(MarketOptions options)
-    : m_options(std::move(options)), m_engine(m_options.seed),
-      m_clock(m_options.clock ? *m_options.clock : VirtualClock::LocalWallClockAsIst(),
-              m_options.speed) {}
+MarketServer::MarketServer(MarketOptions options) : m_logFile(std::move(options.logFile)) {
+    if (options.upstream) {
+        m_source = std::make_unique<upstream::UpstreamSource>(std::move(*options.upstream));
+    } else {
+        auto simulation =
+            std::make_unique<sim::SimulatedSource>(options.seed, options.clock, options.speed);
+        m_simulation = simulation.get();
+        m_source = std::move(simulation);
+    }
+}
+
+MarketServer::MarketServer(std::unique_ptr<MarketSource> source, std::string logFile)
+    : m_logFile(std::move(logFile)), m_source(std::move(source)) {}
 
 MarketServer::~MarketServer() {
     Stop();
@@ -92,6 +92,7 @@ int MarketServer::Listen(const std::string& host, int port) {
 
 void MarketServer::Stop() {
     m_stopping = true;
+    m_source->Stop(); // a request in progress gives up, so the server's workers end soon
     m_sleepCv.notify_all();
     if (m_server)
         m_server->stop();
@@ -150,7 +151,7 @@ void MarketServer::Record(const httplib::Request& req, int status) {
     e.wallEpochMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::system_clock::now().time_since_epoch())
                         .count();
-    e.marketTime = m_clock.Now();
+    e.marketTime = m_source->NowIst();
     e.method = req.method;
     e.path = req.path;
     const std::size_t q = req.target.find('?');
@@ -160,8 +161,8 @@ void MarketServer::Record(const httplib::Request& req, int status) {
     std::lock_guard lock(m_mutex);
     if (m_log.size() >= 100000)
         m_log.erase(m_log.begin(), m_log.begin() + 50000);
-    if (!m_options.logFile.empty()) {
-        std::ofstream out(m_options.logFile, std::ios::app);
+    if (!m_logFile.empty()) {
+        std::ofstream out(m_logFile, std::ios::app);
         out << e.wallEpochMs << '\t' << e.marketTime << '\t' << e.method << '\t' << e.path << '\t'
             << e.query << '\t' << e.userAgent << '\t' << e.status << '\n';
     }
@@ -180,14 +181,18 @@ std::string MarketServer::QuoteResponse(const std::string& rawTarget, int* statu
         codes = ParseFormatCodes(PercentDecode(rawCodes));
     if (codes.empty())
         codes = ParseFormatCodes(kDefaultCodes);
-    const bool yearRange = NeedsYearRange(codes);
-    const CivilSeconds now = m_clock.Now();
+    const std::vector<std::string> symbols = SplitSymbolList(rawSymbols);
+    const QuoteAnswer answer = m_source->Quotes(symbols, codes);
+    if (answer.unavailable || answer.quotes.size() != symbols.size()) {
+        // Nothing is known for any symbol, for now: the program reads this as "offline".
+        if (status)
+            *status = 503;
+        return "Service Unavailable\r\n";
+    }
     std::string body;
-    for (const std::string& symbol : SplitSymbolList(rawSymbols)) {
-        const Listing* listing = m_engine.universe().Find(symbol);
-        const Instrument* inst = listing ? &m_engine.universe().At(listing->instrument) : nullptr;
-        const SimQuote q = listing ? m_engine.Quote(*listing, now, yearRange) : SimQuote{};
-        body += QuoteLine(Printable(symbol), listing, inst, q, codes);
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        const auto& q = answer.quotes[i];
+        body += QuoteLine(symbols[i], q ? &*q : nullptr, codes);
         body += "\r\n";
     }
     if (status)
@@ -232,16 +237,17 @@ void MarketServer::Admin(const httplib::Request& req, httplib::Response& res) {
             out += std::to_string(e.marketTime) + '\t' + e.path + '\t' + e.query + '\t' +
                    e.userAgent + '\t' + std::to_string(e.status) + '\n';
         res.set_content(out, "text/plain");
-    } else if (req.path == "/_sim/clock") {
+    } else if (req.path == "/_sim/clock" && m_simulation) {
+        sim::VirtualClock& clock = m_simulation->Clock();
         const std::string set = param("set");
         if (!set.empty()) {
             CivilSeconds t = 0;
-            if (!VirtualClock::Parse(set, t)) {
+            if (!sim::VirtualClock::Parse(set, t)) {
                 res.status = 400;
                 res.set_content("set must be YYYY-MM-DD HH:MM:SS\n", "text/plain");
                 return;
             }
-            m_clock.Set(t);
+            clock.Set(t);
         }
         const std::string speed = param("speed");
         if (!speed.empty()) {
@@ -251,11 +257,11 @@ void MarketServer::Admin(const httplib::Request& req, httplib::Response& res) {
                 res.set_content("speed must be between 0 and 100000\n", "text/plain");
                 return;
             }
-            m_clock.SetSpeed(s);
+            clock.SetSpeed(s);
         }
-        const CivilSeconds now = m_clock.Now();
-        const std::int64_t day = FloorDiv(now, kSecondsPerDay);
-        const int minute = static_cast<int>((now - day * kSecondsPerDay) / 60);
+        const CivilSeconds now = clock.Now();
+        const std::int64_t day = sim::FloorDiv(now, sim::kSecondsPerDay);
+        const int minute = static_cast<int>((now - day * sim::kSecondsPerDay) / 60);
         res.set_content(ServiceDate(day) + " " + ServiceTime(minute) + "\n", "text/plain");
     } else {
         res.status = 404;
@@ -293,7 +299,7 @@ std::vector<std::string> CodeList(const std::string& value) {
 } // namespace
 
 void MarketServer::Serve(const httplib::Request& req, int& status, std::string& body,
-                         std::string& type) const {
+                         std::string& type) {
     const std::string rawPath = req.target.substr(0, req.target.find('?'));
     auto param = [&](const char* key, bool plusIsBlank = false) {
         std::string v;
@@ -303,22 +309,24 @@ void MarketServer::Serve(const httplib::Request& req, int& status, std::string& 
             v = text::ReplaceAll(v, "+", " ");
         return PercentDecode(v);
     };
-    const CivilSeconds now = m_clock.Now();
-    const Universe& universe = m_engine.universe();
 
     if (req.path == "/d/quotes.csv") {
         body = QuoteResponse(req.target, &status);
     } else if (std::string symbol; text::StartsWith(rawPath, "/instrument/1.0/")) {
         int days = 0;
+        ChartDataSheet sheet;
         if (!ParseChartDataPath(rawPath, symbol, days)) {
             status = 400;
             body = "Bad chart-data request\n";
-        } else if (const Listing* listing = universe.Find(symbol)) {
+        } else if (const Outcome o = m_source->ChartData(symbol, days, sheet); o == Outcome::Ok) {
             status = 200;
-            body = ChartDataCsv(m_engine, *listing, symbol, now, days);
-        } else {
+            body = ChartDataCsv(symbol, days, sheet);
+        } else if (o == Outcome::NotFound) {
             status = 404;
             body = "No data for " + symbol + "\n";
+        } else {
+            status = 503;
+            body = "Service Unavailable\n";
         }
     } else if (req.path == "/z") {
         std::string symbol;
@@ -336,35 +344,55 @@ void MarketServer::Serve(const httplib::Request& req, int& status, std::string& 
         options.overlays = CodeList(param("p"));
         options.indicators = CodeList(param("a"));
         ChartSeries main;
+        const Outcome o = m_source->Chart(symbol, options.range, main);
+        if (o == Outcome::Unavailable) {
+            status = 503;
+            body = "Service Unavailable\n";
+            return;
+        }
+        if (o == Outcome::NotFound) // an empty chart, named after the symbol asked
+            main = ChartSeries{};
         main.symbol = symbol;
-        if (const Listing* listing = universe.Find(symbol))
-            main = SeriesForRange(m_engine, *listing, symbol, now, options.range);
         std::vector<ChartSeries> compare;
-        for (const std::string& other : SplitSymbolList(param("c")))
-            if (const Listing* listing = universe.Find(other);
-                listing && !text::IEquals(other, symbol))
-                compare.push_back(SeriesForRange(m_engine, *listing, other, now, options.range));
+        for (const std::string& other : SplitSymbolList(param("c"))) {
+            ChartSeries series;
+            if (!text::IEquals(other, symbol) &&
+                m_source->Chart(other, options.range, series) == Outcome::Ok) {
+                series.symbol = other;
+                compare.push_back(std::move(series));
+            }
+        }
         status = 200;
         type = "image/png";
         body = RenderChartPng(main, compare, options);
     } else if (req.path == "/lookup") {
+        const std::string query = param("s", true);
         status = 200;
         type = "text/html";
-        body = LookupPage(param("s", true));
+        body = LookupPage(query, m_source->Lookup(query));
     } else if (req.path == "/marketinfo/fo/fomwatchsymbol.jsp") {
-        status = 200;
+        const std::string key = param("key");
+        FuturesTable table;
+        const Outcome o = m_source->Futures(key, table);
+        status = o == Outcome::Unavailable ? 503 : 200;
         type = "text/html";
-        body = FuturesPage(m_engine, param("key"), now);
+        body = o == Outcome::Unavailable ? "<html><body>Service Unavailable</body></html>\n"
+                                         : FuturesPage(key, o == Outcome::Ok ? &table : nullptr);
     } else if (req.path == "/content/fo/fo_markettoday.htm") {
-        status = 200;
+        TradeStatistics stats;
+        const Outcome o = m_source->Statistics(stats);
+        status = o == Outcome::Ok ? 200 : 503;
         type = "text/html";
-        body = MarketTodayPage(m_engine, now);
+        body = o == Outcome::Ok ? MarketTodayPage(stats)
+                                : "<html><body>Service Unavailable</body></html>\n";
     }
 }
 
 void MarketServer::Route(const httplib::Request& req, httplib::Response& res) {
     if (text::StartsWith(req.path, "/_sim/")) {
         Admin(req, res);
+        if (res.status == -1) // set_content leaves it to the library to say 200
+            res.status = 200;
         Record(req, res.status);
         return;
     }
@@ -417,4 +445,4 @@ std::unique_ptr<MarketServer> StartEmbeddedMarket(MarketOptions options) {
     return market;
 }
 
-} // namespace sim
+} // namespace marketserver

@@ -10,8 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "marketserver/simulated/price_engine.h"
-#include "marketserver/simulated/virtual_clock.h"
+#include "marketserver/market_source.h"
+#include "marketserver/simulated/simulated_source.h"
+#include "marketserver/upstream/upstream_options.h"
 
 namespace httplib {
 class Server;
@@ -19,12 +20,15 @@ struct Request;
 struct Response;
 } // namespace httplib
 
-namespace sim {
+namespace marketserver {
 
 struct MarketOptions {
+    // The simulation:
     std::uint64_t seed = 1;
     std::optional<CivilSeconds> clock; // IST; the local wall clock read as IST when absent
     double speed = 1.0;
+    // Set: answers come from today's public services instead of the simulation.
+    std::optional<upstream::UpstreamOptions> upstream;
     std::string logFile; // every request appended here when set
 };
 
@@ -63,10 +67,13 @@ struct RequestLogEntry {
     int status = 0;
 };
 
-// The simulated market: one HTTP server that answers every service the program reads.
+// The market server: one HTTP server that answers every service the program reads, in the
+// protocols the program speaks, from the simulation or from the upstream services.
 class MarketServer final {
 public:
     explicit MarketServer(MarketOptions options = {});
+    // Serves the answers of a source of the caller's own.
+    MarketServer(std::unique_ptr<MarketSource> source, std::string logFile = {});
     ~MarketServer();
     MarketServer(const MarketServer&) = delete;
     MarketServer& operator=(const MarketServer&) = delete;
@@ -74,6 +81,7 @@ public:
     // Binds host:port (0 = any free port) and serves on a thread of its own. Returns the
     // port, or -1 when it cannot bind.
     int Listen(const std::string& host = "127.0.0.1", int port = 0);
+    // Returns promptly: a request still being computed is given up, not waited for.
     void Stop();
     std::string BaseUrl() const;
 
@@ -82,24 +90,28 @@ public:
     std::vector<RequestLogEntry> RequestLog() const;
     void ClearLog();
 
-    const PriceEngine& Engine() const { return m_engine; }
-    VirtualClock& Clock() { return m_clock; }
+    MarketSource& Source() { return *m_source; }
+    // The simulation, or null when the answers come from upstream.
+    sim::SimulatedSource* Simulation() { return m_simulation; }
+    bool IsUpstream() const { return m_simulation == nullptr; }
+    // The simulation's engine and clock (only when it is the simulation that answers).
+    const sim::PriceEngine& Engine() const { return m_simulation->Engine(); }
+    sim::VirtualClock& Clock() { return m_simulation->Clock(); }
 
     // The body the quote service answers for a raw request target (tests and benchmarks).
     std::string QuoteResponse(const std::string& rawTarget, int* status = nullptr) const;
 
 private:
     void Route(const httplib::Request& req, httplib::Response& res);
-    void Serve(const httplib::Request& req, int& status, std::string& body,
-               std::string& type) const;
+    void Serve(const httplib::Request& req, int& status, std::string& body, std::string& type);
     void Record(const httplib::Request& req, int status);
     std::optional<Fault> TakeFault(const std::string& path, const std::string& target);
     void Admin(const httplib::Request& req, httplib::Response& res);
     void SleepFor(int ms);
 
-    MarketOptions m_options;
-    PriceEngine m_engine;
-    VirtualClock m_clock;
+    std::string m_logFile;
+    std::unique_ptr<MarketSource> m_source;
+    sim::SimulatedSource* m_simulation = nullptr;
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     std::string m_host;
@@ -117,4 +129,4 @@ private:
 // Starts a market on 127.0.0.1 with a free port; returns null when it cannot bind.
 std::unique_ptr<MarketServer> StartEmbeddedMarket(MarketOptions options = {});
 
-} // namespace sim
+} // namespace marketserver

@@ -6,7 +6,7 @@
 #include "platform/base/clock.h"
 #include "platform/base/text.h"
 
-namespace sim {
+namespace marketserver {
 
 std::vector<std::string> ParseFormatCodes(std::string_view codes) {
     std::vector<std::string> out;
@@ -57,54 +57,64 @@ std::string Quoted(const std::string& s) {
     return "\"" + s + "\"";
 }
 
+// Keeps a requested symbol from breaking the line it is echoed in.
+std::string Printable(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        const auto u = static_cast<unsigned char>(c);
+        out += (u < 0x20 || u == 0x7F || c == '"' || c == ',') ? '?' : c;
+    }
+    return out;
+}
+
 } // namespace
 
-std::string QuoteLine(const std::string& symbol, const Listing* listing, const Instrument* inst,
-                      const SimQuote& q, const std::vector<std::string>& codes) {
-    const bool known = listing && inst;
-    const int dp = known ? inst->decimals : 2;
+std::string QuoteLine(const std::string& symbol, const QuoteValues* q,
+                      const std::vector<std::string>& codes) {
+    const int dp = q ? q->decimals : 2;
     std::string line;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         if (i)
             line += ',';
         const std::string& c = codes[i];
         if (c == "s") {
-            line += Quoted(text::ToUpperAscii(symbol));
-        } else if (!known) {
+            line += Quoted(text::ToUpperAscii(Printable(symbol)));
+        } else if (!q) {
             line += (c == "d1" || c == "t1" || c == "n" || c == "x") ? Quoted("N/A")
                     : c == "w"                                       ? Quoted("N/A - N/A")
                                                                      : std::string("N/A");
         } else if (c == "l1") {
-            line += Num(q.last, dp);
+            line += Num(q->last, dp);
         } else if (c == "d1") {
-            line += Quoted(ServiceDate(q.tradeDay));
+            line += Quoted(ServiceDate(q->tradeDay));
         } else if (c == "t1") {
-            line += Quoted(ServiceTime(q.tradeMinute));
+            line += Quoted(ServiceTime(q->tradeMinute));
         } else if (c == "c1") {
-            line += Signed(q.last - q.prevClose, dp);
+            line += Signed(q->last - q->prevClose, dp);
         } else if (c == "o") {
-            line += Num(q.open, dp);
+            line += Num(q->open, dp);
         } else if (c == "h") {
-            line += Num(q.high, dp);
+            line += Num(q->high, dp);
         } else if (c == "g") {
-            line += Num(q.low, dp);
+            line += Num(q->low, dp);
         } else if (c == "v") {
-            line += std::to_string(q.volume);
+            line += std::to_string(q->volume);
         } else if (c == "j") {
-            line += Num(q.yearLow, dp);
+            line += Num(q->yearLow, dp);
         } else if (c == "k") {
-            line += Num(q.yearHigh, dp);
+            line += Num(q->yearHigh, dp);
         } else if (c == "w") {
-            line += Quoted(Num(q.yearLow, dp) + " - " + Num(q.yearHigh, dp));
+            line += Quoted(Num(q->yearLow, dp) + " - " + Num(q->yearHigh, dp));
         } else if (c == "p") {
-            line += Num(q.prevClose, dp);
+            line += Num(q->prevClose, dp);
         } else if (c == "p2") {
-            const double pct = q.prevClose != 0 ? (q.last - q.prevClose) * 100 / q.prevClose : 0;
+            const double pct =
+                q->prevClose != 0 ? (q->last - q->prevClose) * 100 / q->prevClose : 0;
             line += Quoted(Signed(pct, 2) + "%");
         } else if (c == "n") {
-            line += Quoted(text::ReplaceAll(inst->name, "\"", ""));
+            line += Quoted(Printable(text::ReplaceAll(q->name, "\"", "")));
         } else if (c == "x") {
-            line += Quoted(listing->exchange);
+            line += Quoted(Printable(q->exchange));
         } else {
             line += "N/A";
         }
@@ -173,4 +183,4 @@ bool NeedsYearRange(const std::vector<std::string>& codes) {
     return false;
 }
 
-} // namespace sim
+} // namespace marketserver

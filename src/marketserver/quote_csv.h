@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "marketserver/simulated/price_engine.h"
+#include "marketserver/market_source.h"
 
-namespace sim {
+namespace marketserver {
 
 // "sl1d1t1c1ohgv" -> {"s","l1","d1","t1","c1","o","h","g","v"}: a letter and its digits.
 // Anything that is not a letter starting a code is skipped.
@@ -16,10 +16,12 @@ std::vector<std::string> ParseFormatCodes(std::string_view codes);
 std::string ServiceDate(std::int64_t civilDay);
 std::string ServiceTime(int minuteOfDay);
 
-// One response line for a requested symbol, in the order of the codes. Unknown symbols
-// (listing null) carry N/A in place of every value but the symbol; unknown codes give N/A.
-std::string QuoteLine(const std::string& symbol, const Listing* listing, const Instrument* inst,
-                      const SimQuote& quote, const std::vector<std::string>& codes);
+// One response line for a requested symbol, in the order of the codes. An unknown symbol
+// (quote null) carries N/A in place of every value but the symbol; unknown codes give N/A.
+// The symbol is echoed upper-cased, with any character that would break the line
+// replaced.
+std::string QuoteLine(const std::string& symbol, const QuoteValues* quote,
+                      const std::vector<std::string>& codes);
 
 // Splits the raw s value into symbols (percent-decoded, empty entries dropped).
 std::vector<std::string> SplitSymbolList(std::string_view rawValue);
@@ -34,4 +36,4 @@ bool RawQueryValue(std::string_view target, std::string_view key, std::string& v
 // True when the codes ask for the 52-week fields (j, k or w).
 bool NeedsYearRange(const std::vector<std::string>& codes);
 
-} // namespace sim
+} // namespace marketserver

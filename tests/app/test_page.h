@@ -74,6 +74,6 @@ protected:
         return testsupport::WaitUntil([&] { return m_bar->RefreshCount() > before; });
     }
 
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
 };

@@ -11,9 +11,9 @@
 
 namespace {
 
-using sim::ChartOptions;
-using sim::ChartSeries;
-using sim::OhlcBar;
+using marketserver::ChartOptions;
+using marketserver::ChartSeries;
+using marketserver::OhlcBar;
 
 constexpr std::int64_t kMonday0915 = 1796615100; // 2026-12-07 09:15 IST, in UTC seconds
 constexpr std::int64_t kIst = 19800;
@@ -94,7 +94,7 @@ TEST(ChartImageTest, SizeGrowsByOnePanePerDistinctKnownIndicatorAndThePngHasIt) 
     };
     const std::vector<ChartSeries> series = {Minutes(), Days()};
     for (const auto& c : cases) {
-        const auto size = sim::ChartSize(Options(c.size, c.indicators));
+        const auto size = marketserver::ChartSize(Options(c.size, c.indicators));
         EXPECT_EQ(size.width, c.width) << c.size << " " << c.indicators.size();
         EXPECT_EQ(size.height, c.height) << c.size << " " << c.indicators.size();
         // Every series and chart type, all overlays on, draws into exactly that size.
@@ -103,7 +103,7 @@ TEST(ChartImageTest, SizeGrowsByOnePanePerDistinctKnownIndicatorAndThePngHasIt) 
                 auto o = Options(c.size, c.indicators, type);
                 o.overlays = {"m20", "e50", "b", "p", "s", "v"};
                 o.logScale = type == 'c';
-                EXPECT_EQ(Decode(sim::RenderChartPng(s, {}, o)).size(), QSize(c.width, c.height))
+                EXPECT_EQ(Decode(marketserver::RenderChartPng(s, {}, o)).size(), QSize(c.width, c.height))
                     << s.symbol << c.size << type << " " << c.indicators.size();
             }
         }
@@ -115,8 +115,8 @@ TEST(ChartImageTest, SameInputSameBytesOnConcurrentThreads) {
     auto o = Options('l', {"m26-12-9", "r14"}, 'c');
     o.overlays = {"m20", "b", "v"};
     const std::vector<ChartSeries> compare = {Minutes("^NSEI", 24500)};
-    const std::string reference = sim::RenderChartPng(s, {}, o);
-    const std::string referenceCompare = sim::RenderChartPng(Minutes(), compare, o);
+    const std::string reference = marketserver::RenderChartPng(s, {}, o);
+    const std::string referenceCompare = marketserver::RenderChartPng(Minutes(), compare, o);
     ASSERT_FALSE(reference.empty());
 
     std::vector<std::string> results(8);
@@ -124,7 +124,7 @@ TEST(ChartImageTest, SameInputSameBytesOnConcurrentThreads) {
     for (std::size_t i = 0; i < results.size(); ++i) {
         threads.emplace_back([&, i] {
             results[i] =
-                i % 2 ? sim::RenderChartPng(Minutes(), compare, o) : sim::RenderChartPng(s, {}, o);
+                i % 2 ? marketserver::RenderChartPng(Minutes(), compare, o) : marketserver::RenderChartPng(s, {}, o);
         });
     }
     for (auto& t : threads)
@@ -138,7 +138,7 @@ TEST(ChartImageTest, OptionsChangeThePictureAndRepeatsDoNot) {
     auto render = [&](std::function<void(ChartOptions&)> change) {
         ChartOptions o = Options('m');
         change(o);
-        return sim::RenderChartPng(s, {}, o);
+        return marketserver::RenderChartPng(s, {}, o);
     };
     const auto plain = render([](ChartOptions&) {});
     const std::vector<std::pair<const char*, std::function<void(ChartOptions&)>>> different = {
@@ -196,7 +196,7 @@ TEST(ChartImageTest, HistoryBeforeTheFirstVisibleBarIsNotDrawn) {
         wild.bars[i].close *= 2;
     }
     const auto o = Options('m', {}, 'c');
-    EXPECT_TRUE(sim::RenderChartPng(calm, {}, o) == sim::RenderChartPng(wild, {}, o));
+    EXPECT_TRUE(marketserver::RenderChartPng(calm, {}, o) == marketserver::RenderChartPng(wild, {}, o));
 }
 
 TEST(ChartImageTest, CandlesAreGreenAndRed) {
@@ -212,7 +212,7 @@ TEST(ChartImageTest, CandlesAreGreenAndRed) {
         return std::pair(green, red);
     };
     const auto [green, red] =
-        countColours(Decode(sim::RenderChartPng(Days(), {}, Options('l', {}, 'c'))));
+        countColours(Decode(marketserver::RenderChartPng(Days(), {}, Options('l', {}, 'c'))));
     EXPECT_GT(green, 200);
     EXPECT_GT(red, 200);
 }
@@ -222,16 +222,16 @@ TEST(ChartImageTest, ComparisonDrawsEverySeries) {
     const std::vector<ChartSeries> one = {Minutes("^BSESN", 81000)};
     const std::vector<ChartSeries> two = {Minutes("^BSESN", 81000), Minutes("^NSEI", 24500)};
     const auto o = Options('m');
-    const auto plain = sim::RenderChartPng(main, {}, o);
-    const auto withOne = sim::RenderChartPng(main, one, o);
-    const auto withTwo = sim::RenderChartPng(main, two, o);
+    const auto plain = marketserver::RenderChartPng(main, {}, o);
+    const auto withOne = marketserver::RenderChartPng(main, one, o);
+    const auto withTwo = marketserver::RenderChartPng(main, two, o);
     EXPECT_TRUE(plain != withOne);
     EXPECT_TRUE(withOne != withTwo);
 
     // A comparison symbol without data still gives a chart.
     ChartSeries missing;
     missing.symbol = "^NOPE";
-    EXPECT_EQ(Decode(sim::RenderChartPng(main, {missing}, o)).size(), QSize(512, 288));
+    EXPECT_EQ(Decode(marketserver::RenderChartPng(main, {missing}, o)).size(), QSize(512, 288));
 }
 
 TEST(ChartImageTest, NoDataGivesAMessageOfTheRightSize) {
@@ -243,11 +243,11 @@ TEST(ChartImageTest, NoDataGivesAMessageOfTheRightSize) {
     history.firstVisible = history.bars.size(); // history only, nothing to draw
 
     for (const auto& o : {Options('m'), Options('l', {"r14", "ss"})}) {
-        const auto png = sim::RenderChartPng(empty, {}, o);
+        const auto png = marketserver::RenderChartPng(empty, {}, o);
         const QImage image = Decode(png);
-        EXPECT_EQ(image.width(), sim::ChartSize(o).width);
-        EXPECT_EQ(image.height(), sim::ChartSize(o).height);
-        EXPECT_TRUE(png == sim::RenderChartPng(history, {}, o));
+        EXPECT_EQ(image.width(), marketserver::ChartSize(o).width);
+        EXPECT_EQ(image.height(), marketserver::ChartSize(o).height);
+        EXPECT_TRUE(png == marketserver::RenderChartPng(history, {}, o));
         // The message is written across the middle.
         int dark = 0;
         for (int y = image.height() / 4; y < image.height() * 3 / 4; ++y)
@@ -263,7 +263,7 @@ TEST(ChartImageTest, SessionInProgressKeepsRoomForTheRestOfTheDay) {
     part.bars.resize(100);
     part.axisEnd = whole.bars.back().time;
     const auto o = Options('m');
-    const QImage image = Decode(sim::RenderChartPng(part, {}, o));
+    const QImage image = Decode(marketserver::RenderChartPng(part, {}, o));
     // The right half of the price pane carries only the grid: no line colour there.
     int blue = 0;
     for (int y = 60; y < 250; ++y)
@@ -272,7 +272,7 @@ TEST(ChartImageTest, SessionInProgressKeepsRoomForTheRestOfTheDay) {
             blue += c.blue() > c.red() + 80;
         }
     EXPECT_EQ(blue, 0);
-    EXPECT_TRUE(sim::RenderChartPng(part, {}, o) != sim::RenderChartPng(whole, {}, o));
+    EXPECT_TRUE(marketserver::RenderChartPng(part, {}, o) != marketserver::RenderChartPng(whole, {}, o));
 }
 
 // ---------------------------------------------------------------- the indicators
@@ -305,30 +305,30 @@ TEST(IndicatorsTest, AveragesOfARampLagByHalfTheirWindow) {
         std::vector<double> want(ramp.size(), kNaN);
         for (std::size_t i = n - 1; i < ramp.size(); ++i)
             want[i] = i - (n - 1) / 2.0;
-        ExpectSeries(sim::Sma(ramp, n), want, "sma");
-        ExpectSeries(sim::Ema(ramp, n), want, "ema");
+        ExpectSeries(marketserver::Sma(ramp, n), want, "sma");
+        ExpectSeries(marketserver::Ema(ramp, n), want, "ema");
     }
-    ExpectSeries(sim::Sma({1, 2}, 3), {kNaN, kNaN}, "too short");
+    ExpectSeries(marketserver::Sma({1, 2}, 3), {kNaN, kNaN}, "too short");
 }
 
 TEST(IndicatorsTest, AveragesRestartAfterAGap) {
     const std::vector<double> v = {1, 2, 3, kNaN, 4, 5, 6};
-    ExpectSeries(sim::Sma(v, 2), {kNaN, 1.5, 2.5, kNaN, kNaN, 4.5, 5.5}, "sma");
-    ExpectSeries(sim::Ema(v, 2),
+    ExpectSeries(marketserver::Sma(v, 2), {kNaN, 1.5, 2.5, kNaN, kNaN, 4.5, 5.5}, "sma");
+    ExpectSeries(marketserver::Ema(v, 2),
                  {kNaN, 1.5, 1.5 + (3 - 1.5) * 2 / 3.0, kNaN, kNaN, 4.5, 4.5 + (6 - 4.5) * 2 / 3.0},
                  "ema");
 }
 
 TEST(IndicatorsTest, BollingerBands) {
     const std::vector<double> v = {2, 4, 4, 4, 5, 5, 7, 9}; // mean 5, deviation 2
-    const auto b = sim::Bollinger(v, 8, 2);
+    const auto b = marketserver::Bollinger(v, 8, 2);
     EXPECT_DOUBLE_EQ(b.middle[7], 5);
     EXPECT_DOUBLE_EQ(b.upper[7], 9);
     EXPECT_DOUBLE_EQ(b.lower[7], 1);
     EXPECT_TRUE(std::isnan(b.upper[6]));
 
-    const auto closes = sim::Closes(Days().bars);
-    ExpectSeries(sim::Bollinger(closes).middle, sim::Sma(closes, 20), "default window");
+    const auto closes = marketserver::Closes(Days().bars);
+    ExpectSeries(marketserver::Bollinger(closes).middle, marketserver::Sma(closes, 20), "default window");
 }
 
 TEST(IndicatorsTest, RsiFollowsWilder) {
@@ -357,7 +357,7 @@ TEST(IndicatorsTest, RsiFollowsWilder) {
         {"smoothed", mixed, 15, 100 - 100 / (1 + 16 / 6.5)},
     };
     for (const auto& c : cases) {
-        const auto r = sim::Rsi(c.closes, 14);
+        const auto r = marketserver::Rsi(c.closes, 14);
         EXPECT_NEAR(r[c.at], c.want, 1e-9) << c.name;
         EXPECT_TRUE(std::isnan(r[13])) << c.name;
     }
@@ -367,7 +367,7 @@ TEST(IndicatorsTest, MacdOfARampIsTheGapBetweenItsAverages) {
     std::vector<double> ramp;
     for (int i = 0; i < 60; ++i)
         ramp.push_back(10 + i);
-    const auto m = sim::Macd(ramp);
+    const auto m = marketserver::Macd(ramp);
     // EMA n of a ramp lags by (n - 1) / 2: 12.5 - 5.5 = 7.
     for (std::size_t i = 0; i < ramp.size(); ++i) {
         if (i < 25)
@@ -384,7 +384,7 @@ TEST(IndicatorsTest, MacdOfARampIsTheGapBetweenItsAverages) {
 }
 
 TEST(IndicatorsTest, RateOfChangeMoneyFlowAndVolume) {
-    ExpectSeries(sim::RateOfChange({100, 105, 110, 99}, 2),
+    ExpectSeries(marketserver::RateOfChange({100, 105, 110, 99}, 2),
                  {kNaN, kNaN, 10, 100 * (99 - 105) / 105.0}, "roc");
 
     std::vector<OhlcBar> bars = {{0, 10, 10, 10, 10, 100},
@@ -392,15 +392,15 @@ TEST(IndicatorsTest, RateOfChangeMoneyFlowAndVolume) {
                                  {0, 11, 11, 11, 11, 200},
                                  {0, 11, 11, 11, 11, 500}};
     // Up flow 12 * 100, down flow 11 * 200; an unchanged price counts for neither.
-    ExpectSeries(sim::MoneyFlowIndex(bars, 2), {kNaN, kNaN, 100 * 1200 / 3400.0, 0}, "mfi");
-    const auto v = sim::VolumeWithAverage(bars, 2);
+    ExpectSeries(marketserver::MoneyFlowIndex(bars, 2), {kNaN, kNaN, 100 * 1200 / 3400.0, 0}, "mfi");
+    const auto v = marketserver::VolumeWithAverage(bars, 2);
     ExpectSeries(v.volume, {100, 100, 200, 500}, "volume");
     ExpectSeries(v.average, {kNaN, 100, 150, 350}, "volume average");
 
     std::vector<double> up;
     for (int i = 0; i < 30; ++i)
         up.push_back(50 + i);
-    const auto mfi = sim::MoneyFlowIndex(FromCloses(up), 14);
+    const auto mfi = marketserver::MoneyFlowIndex(FromCloses(up), 14);
     EXPECT_TRUE(std::isnan(mfi[13]));
     EXPECT_DOUBLE_EQ(mfi[14], 100);
     EXPECT_DOUBLE_EQ(mfi[29], 100);
@@ -408,14 +408,14 @@ TEST(IndicatorsTest, RateOfChangeMoneyFlowAndVolume) {
 
 TEST(IndicatorsTest, StochasticsAndWilliamsStayInTheirRanges) {
     const auto bars = Days().bars;
-    const auto fast = sim::FastStochastic(bars);
-    const auto slow = sim::SlowStochastic(bars);
-    const auto w = sim::WilliamsR(bars);
+    const auto fast = marketserver::FastStochastic(bars);
+    const auto slow = marketserver::SlowStochastic(bars);
+    const auto w = marketserver::WilliamsR(bars);
     EXPECT_TRUE(std::isnan(fast.k[12]));
     EXPECT_TRUE(std::isnan(w[12]));
-    ExpectSeries(slow.k, sim::Sma(fast.k, 3), "slow %K");
-    ExpectSeries(slow.d, sim::Sma(slow.k, 3), "slow %D");
-    ExpectSeries(fast.d, sim::Sma(fast.k, 3), "fast %D");
+    ExpectSeries(slow.k, marketserver::Sma(fast.k, 3), "slow %K");
+    ExpectSeries(slow.d, marketserver::Sma(slow.k, 3), "slow %D");
+    ExpectSeries(fast.d, marketserver::Sma(fast.k, 3), "fast %D");
     for (std::size_t i = 13; i < bars.size(); ++i) {
         EXPECT_GE(fast.k[i], 0);
         EXPECT_LE(fast.k[i], 100);
@@ -427,8 +427,8 @@ TEST(IndicatorsTest, StochasticsAndWilliamsStayInTheirRanges) {
     for (const auto& [close, k, r] :
          {std::tuple{12.0, 100.0, 0.0}, {8.0, 0.0, -100.0}, {10.0, 50.0, -50.0}}) {
         range.back().close = close;
-        EXPECT_DOUBLE_EQ(sim::Stochastic(range, 14, 1, 3).k[13], k);
-        EXPECT_DOUBLE_EQ(sim::WilliamsR(range)[13], r);
+        EXPECT_DOUBLE_EQ(marketserver::Stochastic(range, 14, 1, 3).k[13], k);
+        EXPECT_DOUBLE_EQ(marketserver::WilliamsR(range)[13], r);
     }
 }
 
@@ -438,7 +438,7 @@ TEST(IndicatorsTest, ParabolicSarTrailsTheTrendAndFlips) {
         bars.push_back({0, 10.5 + i, 12.0 + i, 10.0 + i, 11.5 + i, 1});
     for (int i = 0; i < 12; ++i)
         bars.push_back({0, 20.5 - 2 * i, 21.0 - 2 * i, 19.0 - 2 * i, 19.5 - 2 * i, 1});
-    const auto sar = sim::ParabolicSar(bars);
+    const auto sar = marketserver::ParabolicSar(bars);
     EXPECT_TRUE(std::isnan(sar[0]));
     for (std::size_t i = 2; i < 12; ++i) {
         EXPECT_LE(sar[i], bars[i].low) << i;

@@ -34,13 +34,13 @@ TEST(PriceEngineTest, PricesMoveOnlyDuringTheSession) {
     EXPECT_EQ(q1531.last, close.last);
     EXPECT_EQ(q1531.volume, close.volume);
     EXPECT_FALSE(q1531.inSession);
-    EXPECT_EQ(sim::ServiceTime(q1531.tradeMinute), "3:30pm");
-    EXPECT_EQ(sim::ServiceDate(q1531.tradeDay), "12/7/2026");
+    EXPECT_EQ(marketserver::ServiceTime(q1531.tradeMinute), "3:30pm");
+    EXPECT_EQ(marketserver::ServiceDate(q1531.tradeDay), "12/7/2026");
 
     // Before Monday's open and over the weekend the quote is Friday's close.
     const auto mondayEarly = engine.Quote(tcs, At("2026-12-07 08:00:00"));
     const auto saturday = engine.Quote(tcs, At("2026-12-05 12:00:00"));
-    EXPECT_EQ(sim::ServiceDate(mondayEarly.tradeDay), "12/4/2026");
+    EXPECT_EQ(marketserver::ServiceDate(mondayEarly.tradeDay), "12/4/2026");
     EXPECT_EQ(mondayEarly.last, saturday.last);
     // And Monday's session opens from Friday's close.
     EXPECT_EQ(q1000.prevClose, saturday.last);
@@ -65,12 +65,12 @@ TEST(PriceEngineTest, WorldMarketsKeepTheirOwnHours) {
     sim::PriceEngine engine(7);
     // 11:00 IST is before London's open: the FTSE quote is Friday's close in London time.
     const auto ftse = engine.Quote(Listing("^FTSE "), At("2026-12-07 11:00:00"));
-    EXPECT_EQ(sim::ServiceDate(ftse.tradeDay), "12/4/2026");
-    EXPECT_EQ(sim::ServiceTime(ftse.tradeMinute), "4:30pm");
+    EXPECT_EQ(marketserver::ServiceDate(ftse.tradeDay), "12/4/2026");
+    EXPECT_EQ(marketserver::ServiceTime(ftse.tradeMinute), "4:30pm");
     // 15:00 IST is London's 09:30: trading.
     const auto ftseLive = engine.Quote(Listing("^FTSE "), At("2026-12-07 15:00:00"));
     EXPECT_TRUE(ftseLive.inSession);
-    EXPECT_EQ(sim::ServiceTime(ftseLive.tradeMinute), "9:30am");
+    EXPECT_EQ(marketserver::ServiceTime(ftseLive.tradeMinute), "9:30am");
 }
 
 } // namespace

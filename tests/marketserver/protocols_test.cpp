@@ -49,13 +49,13 @@ class ProtocolsTest : public ::testing::Test {
 protected:
     void SetUp() override { Start("2026-12-07 11:00:00"); }
     void Start(const char* clock) {
-        sim::MarketOptions o;
+        marketserver::MarketOptions o;
         o.seed = 7;
         sim::CivilSeconds t = 0;
         ASSERT_TRUE(sim::VirtualClock::Parse(clock, t));
         o.clock = t;
         o.speed = 0;
-        m_market = sim::StartEmbeddedMarket(o);
+        m_market = marketserver::StartEmbeddedMarket(o);
         ASSERT_NE(m_market, nullptr);
     }
     std::string Body(const std::string& pathAndQuery) {
@@ -78,7 +78,7 @@ protected:
                                       "/chartdata;type=quote;range=" + range + "/csv/");
     }
 
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
 };
 
 std::int64_t IstToUtc(int y, int m, int d, int hour, int minute) {
@@ -222,11 +222,11 @@ TEST_F(ProtocolsTest, ChartImagesDecodeAtTheSizeAsked) {
     };
     EXPECT_EQ(size("s=RELIANCE.NS&t=1d&q=l&l=off&z=m&p=&a=&c="), QSize(512, 288));
     EXPECT_EQ(size("s=NOSUCH.NS&t=5d&q=b&l=off&z=m&p=&a=&c="), QSize(512, 288));
-    sim::ChartOptions two;
+    marketserver::ChartOptions two;
     two.size = 'l';
     two.indicators = {"r14", "m26-12-9"};
     EXPECT_EQ(size("s=^NSEI&t=1y&q=c&l=on&z=l&p=,m50,e20,b&a=,r14,m26-12-9&c=^BSESN,^NSEI"),
-              QSize(sim::ChartSize(two).width, sim::ChartSize(two).height));
+              QSize(marketserver::ChartSize(two).width, marketserver::ChartSize(two).height));
     EXPECT_THROW(Body("/z?t=1d"), CInternetException);
 }
 

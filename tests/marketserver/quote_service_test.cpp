@@ -15,8 +15,8 @@ namespace {
 
 class QuoteServiceTest : public ::testing::Test {
 protected:
-    static sim::MarketOptions Options(std::uint64_t seed = 7) {
-        sim::MarketOptions o;
+    static marketserver::MarketOptions Options(std::uint64_t seed = 7) {
+        marketserver::MarketOptions o;
         o.seed = seed;
         sim::CivilSeconds t = 0;
         sim::VirtualClock::Parse("2026-12-07 11:00:00", t);
@@ -25,7 +25,7 @@ protected:
         return o;
     }
     void SetUp() override {
-        m_market = sim::StartEmbeddedMarket(Options());
+        m_market = marketserver::StartEmbeddedMarket(Options());
         ASSERT_NE(m_market, nullptr);
     }
 
@@ -40,7 +40,7 @@ protected:
                    "&f=" + codes);
     }
 
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
 };
 
 TEST_F(QuoteServiceTest, EveryCatalogueCompanyIsQuotedOnItsExchanges) {
@@ -125,8 +125,8 @@ TEST_F(QuoteServiceTest, FormatCodesAndMalformedRequests) {
 }
 
 TEST_F(QuoteServiceTest, SameSeedAndClockGiveTheSameBytes) {
-    auto other = sim::StartEmbeddedMarket(Options(7));
-    auto reseeded = sim::StartEmbeddedMarket(Options(8));
+    auto other = marketserver::StartEmbeddedMarket(Options(7));
+    auto reseeded = marketserver::StartEmbeddedMarket(Options(8));
     const std::string target =
         "/d/quotes.csv?s=^NSEI,RELIANCE.NS,SBIN.BO,USDINR=X,^N225,^DJI&f=sl1d1t1c1ohgvjk";
     EXPECT_EQ(m_market->QuoteResponse(target), other->QuoteResponse(target));
@@ -140,11 +140,11 @@ TEST_F(QuoteServiceTest, SameSeedAndClockGiveTheSameBytes) {
 // Short, garbage, 500 and dropped answers are met as the quote fetcher and the bar meet them,
 // in QuoteFetchTest and MainBarTest.
 TEST_F(QuoteServiceTest, SlowAndSymbolScopedFaults) {
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, "", 2500));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 2500));
     EXPECT_THROW(Get("/d/quotes.csv?s=TCS.NS&f=sl1", 1000), CInternetException);
 
     // Scoped to a symbol, until cleared.
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Http500, -1, "TCS.NS"));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Http500, -1, "TCS.NS"));
     EXPECT_NO_THROW(Quotes({"INFY.NS"}, "sl1"));
     EXPECT_THROW(Quotes({"INFY.NS", "tcs.ns"}, "sl1"), CInternetException);
     EXPECT_THROW(Quotes({"TCS.NS"}, "sl1"), CInternetException);
@@ -156,7 +156,7 @@ TEST_F(QuoteServiceTest, AdminPathAndRequestLog) {
     testsupport::TempDir dir;
     auto opts = Options();
     opts.logFile = dir.file("requests.log");
-    m_market = sim::StartEmbeddedMarket(opts);
+    m_market = marketserver::StartEmbeddedMarket(opts);
 
     EXPECT_EQ(Get("/_sim/fault?kind=500&count=2&path=/d/")[0], "OK");
     EXPECT_THROW(Quotes({"TCS.NS"}, "sl1"), CInternetException);

@@ -248,7 +248,7 @@ protected:
         inet::ResetMarketConfig();
         PortfolioTest::TearDown();
     }
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
 };
 

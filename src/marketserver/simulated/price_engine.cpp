@@ -259,7 +259,7 @@ SimQuote PriceEngine::Quote(const Listing& listing, CivilSeconds istNow, bool wi
 
     if (withYearRange) {
         double lo = std::min(path->Low(m), price), hi = std::max(path->High(m), price);
-        for (std::int64_t d = day - 364; d < day; ++d) {
+        for (std::int64_t d = day - 364; d < day && !Cancelled(); ++d) {
             if (!IsTradingDay(d))
                 continue;
             const DaySummary s = Summary(listing.instrument, d);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -69,6 +70,12 @@ public:
     void SessionAt(const Instrument& inst, CivilSeconds istNow, std::int64_t& day,
                    std::int64_t& elapsed) const;
 
+    // Makes the long computations (a year of sessions for the 52-week range, years of daily
+    // bars) give up at once, with partial results: the server is stopping and nobody will
+    // read them.
+    void Cancel() { m_cancelled = true; }
+    bool Cancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
+
     // Rounds to the instrument's tick.
     static double RoundToTick(const Instrument& inst, double value);
 
@@ -77,6 +84,7 @@ private:
 
     std::uint64_t m_seed;
     const Universe& m_universe;
+    std::atomic<bool> m_cancelled{false};
     mutable std::mutex m_mutex;
     mutable std::map<std::pair<int, std::int64_t>, std::shared_ptr<const DayPath>> m_paths;
     mutable std::map<std::pair<int, std::int64_t>, DaySummary> m_summaries;

@@ -3,38 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "marketserver/chart_data.h"
 #include "platform/base/clock.h"
 #include "platform/base/text.h"
 
 namespace sim {
 
 namespace {
-
-std::string Fixed4(double v) {
-    return text::FormatFixed(v, 4);
-}
-
-// The zone abbreviation the chart-data header shows for a UTC offset in minutes.
-std::string ZoneName(int utcOffsetMinutes) {
-    switch (utcOffsetMinutes) {
-    case 330:
-        return "IST";
-    case -300:
-        return "EST";
-    case 0:
-        return "GMT";
-    case 60:
-        return "CET";
-    case 420:
-        return "WIB";
-    case 480:
-        return "HKT";
-    case 540:
-        return "JST";
-    default:
-        return "UTC";
-    }
-}
 
 OhlcBar Aggregate(const Instrument& inst, const Listing& l, const DayPath& p, std::int64_t day,
                   int from, int to) {
@@ -94,6 +69,8 @@ std::vector<OhlcBar> DailyBars(const PriceEngine& engine, const Listing& listing
     std::vector<OhlcBar> bars;
     bars.reserve(days.size());
     for (std::int64_t d : days) {
+        if (engine.Cancelled())
+            break;
         OhlcBar b;
         b.time = UtcOfLocalMinute(inst, d, inst.openMinute);
         if (d == day) {
@@ -116,11 +93,12 @@ std::vector<OhlcBar> DailyBars(const PriceEngine& engine, const Listing& listing
     return bars;
 }
 
-std::string ChartDataCsv(const PriceEngine& engine, const Listing& listing,
-                         const std::string& symbol, CivilSeconds istNow, int days) {
+marketserver::ChartDataSheet ChartDataSheetOf(const PriceEngine& engine, const Listing& listing,
+                                              CivilSeconds istNow, int days) {
     const Instrument& inst = engine.universe().At(listing.instrument);
     const bool fiveDays = days == 5;
-    const auto bars = IntradayBars(engine, listing, istNow, fiveDays ? 5 : 1, fiveDays ? 5 : 1);
+    marketserver::ChartDataSheet sheet;
+    sheet.bars = IntradayBars(engine, listing, istNow, fiveDays ? 5 : 1, fiveDays ? 5 : 1);
     const int utcOffset = inst.tzOffsetMinutes + 330;
 
     std::int64_t day = 0, elapsed = 0;
@@ -128,60 +106,17 @@ std::string ChartDataCsv(const PriceEngine& engine, const Listing& listing,
     std::int64_t firstDay = day;
     for (int i = 1; i < (fiveDays ? 5 : 1); ++i)
         firstDay = PreviousTradingDay(firstDay);
-    const double previousClose = PriceEngine::RoundToTick(
+    sheet.previousClose = PriceEngine::RoundToTick(
         inst, engine.Path(listing.instrument, firstDay)->prevClose * listing.priceFactor);
-
-    auto range = [&](auto field) {
-        double lo = 0, hi = 0;
-        for (std::size_t i = 0; i < bars.size(); ++i) {
-            const double v = field(bars[i]);
-            lo = i ? std::min(lo, v) : v;
-            hi = i ? std::max(hi, v) : v;
-        }
-        return Fixed4(lo) + "," + Fixed4(hi);
-    };
-    const std::string upper = text::ToUpperAscii(symbol);
-    std::string out;
-    auto line = [&out](const std::string& s) { out += s + "\n"; };
-    line("uri:/instrument/1.0/" + upper +
-         "/chartdata;type=quote;range=" + (fiveDays ? "5d" : "1d") + "/csv/");
-    line("ticker:" + text::ToLowerAscii(symbol));
-    line("Company-Name:" + inst.name);
-    line("Exchange-Name:" + listing.exchange);
-    line("unit:MIN");
-    line("timezone:" + ZoneName(utcOffset));
-    line("gmtoffset:" + std::to_string(utcOffset * 60));
-    line("previous_close:" + Fixed4(previousClose));
-    const std::int64_t start = UtcOfLocalMinute(inst, firstDay, inst.openMinute);
-    const std::int64_t end = UtcOfLocalMinute(inst, day, inst.closeMinute);
-    line("Timestamp:" + std::to_string(start) + "," + std::to_string(end));
-    if (fiveDays) {
-        for (std::int64_t d = firstDay; d <= day; ++d) {
-            if (!IsTradingDay(d))
-                continue;
-            int y = 0, m = 0, dd = 0;
-            CivilFromDays(d, y, m, dd);
-            char date[16];
-            std::snprintf(date, sizeof date, "%04d%02d%02d", y, m, dd);
-            line(std::string("TimeStamp-Ranges:{date:") + date +
-                 ",min:" + std::to_string(UtcOfLocalMinute(inst, d, inst.openMinute)) +
-                 ",max:" + std::to_string(UtcOfLocalMinute(inst, d, inst.closeMinute)) + "}");
-        }
-    }
-    std::string labels = "labels:";
-    for (int minute = (inst.openMinute / 60 + 1) * 60; minute < inst.closeMinute; minute += 60)
-        labels +=
-            (labels.size() > 7 ? "," : "") + std::to_string(UtcOfLocalMinute(inst, day, minute));
-    line(labels);
-    line("values:Timestamp,close,high,low,open,volume");
-    line("close:" + range([](const OhlcBar& b) { return b.close; }));
-    line("high:" + range([](const OhlcBar& b) { return b.high; }));
-    line("low:" + range([](const OhlcBar& b) { return b.low; }));
-    for (const auto& b : bars)
-        line(std::to_string(b.time) + "," + Fixed4(b.close) + "," + Fixed4(b.high) + "," +
-             Fixed4(b.low) + "," + Fixed4(b.open) + "," +
-             std::to_string(static_cast<std::int64_t>(b.volume)));
-    return out;
+    sheet.companyName = inst.name;
+    sheet.exchangeName = listing.exchange;
+    sheet.timezone = marketserver::ZoneName(utcOffset);
+    sheet.gmtOffsetSeconds = utcOffset * 60;
+    for (std::int64_t d = firstDay; d <= day; ++d)
+        if (IsTradingDay(d))
+            sheet.sessions.push_back({UtcOfLocalMinute(inst, d, inst.openMinute),
+                                      UtcOfLocalMinute(inst, d, inst.closeMinute)});
+    return sheet;
 }
 
 ChartSeries SeriesForRange(const PriceEngine& engine, const Listing& listing,

@@ -4,9 +4,13 @@
 #include <vector>
 
 #include "marketserver/chart_image.h"
+#include "marketserver/market_source.h"
 #include "marketserver/simulated/price_engine.h"
 
 namespace sim {
+
+using marketserver::ChartSeries;
+using marketserver::OhlcBar;
 
 // Bars built from the engine's sessions, for the chart-data and chart-image services.
 
@@ -22,11 +26,10 @@ std::vector<OhlcBar> DailyBars(const PriceEngine& engine, const Listing& listing
 // UTC epoch seconds of an exchange-local minute of a civil day.
 std::int64_t UtcOfLocalMinute(const Instrument& inst, std::int64_t day, int minuteOfDay);
 
-// The chart-data CSV ("range" 1 or 5 days): a header of 14 (1 day) or 19 (5 days) lines,
-// then one "timestamp,close,high,low,open,volume" line per bar, oldest first: 1-minute bars
-// of the last session, or 5-minute bars of the last five sessions.
-std::string ChartDataCsv(const PriceEngine& engine, const Listing& listing,
-                         const std::string& symbol, CivilSeconds istNow, int days);
+// What the chart-data CSV shows ("range" 1 or 5 days): 1-minute bars of the last session,
+// or 5-minute bars of the last five sessions.
+marketserver::ChartDataSheet ChartDataSheetOf(const PriceEngine& engine, const Listing& listing,
+                                              CivilSeconds istNow, int days);
 
 // The series the chart-image service draws for a range code (1d 5d 1m 3m 6m 1y 2y), with
 // enough earlier bars for a 200-bar average.
