@@ -1,4 +1,7 @@
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -173,10 +176,35 @@ TEST_F(QuoteServiceTest, AdminPathAndRequestLog) {
     EXPECT_EQ(log[1].userAgent, "Test session");
     EXPECT_EQ(log[1].status, 500);
     EXPECT_EQ(log[3].status, 200);
+    EXPECT_EQ(log[0].path, "/_sim/fault");
+    EXPECT_EQ(log[0].status, 200); // admin paths log their real status too
+    EXPECT_EQ(log[4].status, 400);
     const auto fileLines = text::SplitLines(testsupport::ReadFile(opts.logFile));
     EXPECT_EQ(fileLines.size(), log.size());
     EXPECT_NE(fileLines[1].find("\t/d/quotes.csv\ts=TCS.NS&f=sl1\tTest session\t500"),
               std::string::npos);
+}
+
+TEST_F(QuoteServiceTest, StopDoesNotWaitForARequestBeingComputed) {
+    // A cold start's first request with 52-week ranges computes a year of sessions per
+    // company: several seconds for the whole catalogue.
+    std::vector<std::string> symbols;
+    for (const auto& c : catalogue::Companies())
+        if (!c.nseName.empty())
+            symbols.push_back(c.nseName + ".NS");
+    std::atomic<bool> answered{false};
+    std::thread client([&] {
+        try {
+            answered = Quotes(symbols, "sl1d1t1c1ohgvjk").size() == symbols.size();
+        } catch (const CInternetException&) {
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto t0 = std::chrono::steady_clock::now();
+    m_market->Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2)); // a hang guard
+    client.join();
+    EXPECT_FALSE(answered);
 }
 
 } // namespace

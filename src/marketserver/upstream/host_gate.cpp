@@ -39,9 +39,13 @@ bool HostGate::TryStart(std::int64_t& retryInMs) {
         retryInMs = 50; // a slot frees when a request ends; Finish wakes the caller sooner
         return false;
     }
-    if (m_budget.minGapMs > 0 && m_lastStart != 0 && now - m_lastStart < m_budget.minGapMs &&
-        now >= m_lastStart) {
-        retryInMs = m_budget.minGapMs - (now - m_lastStart);
+    const auto real = std::chrono::steady_clock::now();
+    const auto gap = std::chrono::milliseconds(m_budget.minGapMs);
+    if (m_budget.minGapMs > 0 && real - m_lastStart < gap) {
+        retryInMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(gap - (real - m_lastStart))
+                .count() +
+            1;
         return false;
     }
     if (m_tokens < 1.0) {
@@ -52,7 +56,7 @@ bool HostGate::TryStart(std::int64_t& retryInMs) {
     }
     m_tokens -= 1.0;
     ++m_inFlight;
-    m_lastStart = now;
+    m_lastStart = real;
     return true;
 }
 
@@ -82,6 +86,13 @@ void HostGate::OnRefused(int retryAfterSeconds) {
 void HostGate::OnAnswered() {
     std::lock_guard lock(m_mutex);
     m_refusals = 0;
+}
+
+bool HostGate::CanStart() {
+    std::lock_guard lock(m_mutex);
+    const std::int64_t now = Now();
+    Refill(now);
+    return now >= m_openUntil && m_tokens >= 1.0;
 }
 
 bool HostGate::BreakerOpen() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <random>
@@ -30,6 +31,9 @@ public:
     void OnAnswered();
 
     bool BreakerOpen() const;
+    // A request could start now, or as soon as one in flight ends: the breaker is closed
+    // and a token is there.
+    bool CanStart();
     std::int64_t BreakerOpenUntilMs() const;
     const std::string& Name() const { return m_name; }
 
@@ -43,7 +47,8 @@ private:
     mutable std::mutex m_mutex;
     double m_tokens;
     std::int64_t m_refilledAt;
-    std::int64_t m_lastStart = 0;
+    // The gap between starts is kept in real time: it shapes bursts on the wire.
+    std::chrono::steady_clock::time_point m_lastStart{};
     int m_inFlight = 0;
     int m_refusals = 0;
     std::int64_t m_openUntil = 0;

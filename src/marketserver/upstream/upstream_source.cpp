@@ -234,8 +234,10 @@ void UpstreamSource::WorkerLoop() {
                 if (m_stop)
                     return;
                 std::int64_t retry = 250;
-                if (PickJob(job, retry))
+                if (PickJob(job, retry)) {
+                    m_running.insert(job.key);
                     break;
+                }
                 // The clock may be moved by hand: look again soon rather than sleep long.
                 m_workCv.wait_for(lock, std::chrono::milliseconds(std::clamp<std::int64_t>(
                                             m_queue.empty() ? 1000 : retry, 5, 250)));
@@ -245,6 +247,7 @@ void UpstreamSource::WorkerLoop() {
         {
             std::lock_guard lock(m_mutex);
             m_pending.erase(job.key);
+            m_running.erase(job.key);
         }
         m_doneCv.notify_all();
         m_workCv.notify_all();
@@ -432,6 +435,7 @@ void UpstreamSource::RunQuoteLike(const Job& job) {
         if (entry)
             ApplyQuote(job.symbol, *entry);
         ++m_quotes[job.symbol].attempts;
+
     } else if (entry) {
         ApplyYear(job.symbol, *entry);
     }
@@ -461,7 +465,6 @@ marketserver::QuoteAnswer UpstreamSource::Quotes(const std::vector<std::string>&
         std::unique_lock lock(m_mutex);
         const std::int64_t now = NowMs();
         std::vector<std::pair<std::string, int>> waitFor; // symbol, attempts seen
-        bool anyNew = false;
         for (std::size_t i = 0; i < n; ++i) {
             if (target[i].empty())
                 continue;
@@ -484,20 +487,27 @@ marketserver::QuoteAnswer UpstreamSource::Quotes(const std::vector<std::string>&
             missing[i] = true;
             Enqueue(QuoteJob(target[i], kUrgent, ++m_sequence));
             waitFor.emplace_back(target[i], s.attempts);
-            anyNew = anyNew || !s.waitedFor;
-            s.waitedFor = true;
         }
-        // Only the first request that needs a symbol waits for it: later ones answer at
-        // once with what there is, while the queue goes on filling the cache.
-        if (anyNew) {
+        // Shares the wait leaves without a quote can come from the exchange's daily file:
+        // have it looked for now, beside the quotes.
+        for (std::size_t i = 0; i < n; ++i)
+            if (missing[i])
+                if (const auto kind = cashKindOf(target[i]);
+                    kind && std::find(cashKinds.begin(), cashKinds.end(), *kind) == cashKinds.end())
+                    cashKinds.push_back(*kind);
+        for (const BhavcopyKind kind : cashKinds)
+            KickWalk(kind);
+        if (!waitFor.empty()) {
+            // Waits for what is on its way or can start now; what the budget holds back
+            // is answered with what there is, while the queue goes on filling the cache.
             m_doneCv.wait_until(lock, deadline, [&] {
                 if (m_stop)
                     return true;
-                if (Gate(Host::Yahoo).BreakerOpen())
-                    return true;
+                const bool canStart = Gate(Host::Yahoo).CanStart();
                 for (const auto& [symbol, seen] : waitFor) {
                     const QuoteSlot& s = m_quotes[symbol];
-                    if (!s.values && !s.notFound && s.attempts == seen)
+                    if (!s.values && !s.notFound && s.attempts == seen &&
+                        (canStart || m_running.count("quote/" + symbol)))
                         return false;
                 }
                 return true;
@@ -512,11 +522,6 @@ marketserver::QuoteAnswer UpstreamSource::Quotes(const std::vector<std::string>&
                 missing[i] = false;
             }
         }
-        for (std::size_t i = 0; i < n; ++i)
-            if (missing[i])
-                if (const auto kind = cashKindOf(target[i]);
-                    kind && std::find(cashKinds.begin(), cashKinds.end(), *kind) == cashKinds.end())
-                    cashKinds.push_back(*kind);
     }
 
     // What is still missing comes from the exchange's daily file, when it has the symbol.
@@ -681,26 +686,34 @@ void UpstreamSource::RunBhavWalk(const Job& job) {
     latest.checkedMs = NowMs();
 }
 
+std::string UpstreamSource::WalkKey(BhavcopyKind kind) {
+    return "walk/" + BhavKey(kind, 0).substr(5, 5);
+}
+
+void UpstreamSource::KickWalk(BhavcopyKind kind) {
+    // Caller holds m_mutex. The file of a day never changes; today's is looked for every
+    // ten minutes at most, after a failure every half minute.
+    const LatestBhavcopy& latest = m_latest[static_cast<int>(kind)];
+    const std::int64_t now = NowMs();
+    const std::int64_t recheck = latest.file ? 10 * kMinute : 30 * kSecond;
+    if (latest.checkedMs != 0 && now - latest.checkedMs < recheck && now >= latest.checkedMs)
+        return;
+    Job j;
+    j.key = WalkKey(kind);
+    j.kind = Kind::BhavWalk;
+    j.bhav = kind;
+    j.priority = kUrgent;
+    j.order = ++m_sequence;
+    Enqueue(std::move(j));
+}
+
 std::shared_ptr<const UpstreamSource::Bhavcopy>
 UpstreamSource::LatestFile(BhavcopyKind kind, Steady::time_point deadline, bool wait,
                            bool* failed) {
-    const std::string key = std::string("walk/") + BhavKey(kind, 0).substr(5, 5);
+    const std::string key = WalkKey(kind);
     std::unique_lock lock(m_mutex);
-    LatestBhavcopy& latest = m_latest[static_cast<int>(kind)];
-    const std::int64_t now = NowMs();
-    // The file of a day never changes; today's is looked for every ten minutes at most,
-    // after a failure every half minute.
-    const std::int64_t recheck = latest.file ? 10 * kMinute : 30 * kSecond;
-    if (latest.checkedMs == 0 || now - latest.checkedMs >= recheck || now < latest.checkedMs) {
-        Job j;
-        j.key = key;
-        j.kind = Kind::BhavWalk;
-        j.bhav = kind;
-        j.priority = kUrgent;
-        j.order = ++m_sequence;
-        Enqueue(std::move(j));
-    }
-    if (!latest.file && wait)
+    KickWalk(kind);
+    if (!m_latest[static_cast<int>(kind)].file && wait)
         m_doneCv.wait_until(lock, deadline, [&] { return m_stop || !Pending(key); });
     const LatestBhavcopy& after = m_latest[static_cast<int>(kind)];
     if (failed)

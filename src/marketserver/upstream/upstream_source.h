@@ -86,9 +86,8 @@ private:
         bool notFound = false;
         std::int64_t expiresMs = 0;
         std::int64_t fetchedMs = 0;
-        int attempts = 0;       // fetches ended, answered or not
-        bool waitedFor = false; // a legacy request has already waited for it
-        bool loaded = false;    // the disk cache was looked at
+        int attempts = 0;    // fetches ended, answered or not
+        bool loaded = false; // the disk cache was looked at
     };
 
     struct YearRange {
@@ -138,6 +137,9 @@ private:
                                                std::chrono::steady_clock::time_point deadline,
                                                bool wait, bool* failed = nullptr);
     void RunBhavWalk(const Job& job);
+    // Has the latest file of a kind looked for, unless that was done a short while ago.
+    void KickWalk(BhavcopyKind kind);
+    static std::string WalkKey(BhavcopyKind kind);
     std::shared_ptr<const Bhavcopy> ReadFile(BhavcopyKind kind, std::int64_t day,
                                              const CacheEntry& entry);
     std::string BhavUrl(BhavcopyKind kind, std::int64_t day) const;
@@ -162,6 +164,7 @@ private:
     std::condition_variable m_doneCv; // a job ended
     std::vector<Job> m_queue;
     std::set<std::string> m_pending; // queued or in flight
+    std::set<std::string> m_running; // in flight
     std::int64_t m_sequence = 0;
     std::map<std::string, QuoteSlot> m_quotes;
     std::map<std::string, YearRange> m_years;
