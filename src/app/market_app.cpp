@@ -76,6 +76,9 @@ std::string AppUsage() {
     return "Usage: koravel [options]\n"
            "  --market URL     base URL of the market services (default: the embedded simulated "
            "market)\n"
+           "  --live           real, delayed prices: the embedded market asks Yahoo Finance and\n"
+           "                   the NSE/BSE daily files (personal use only; see koravel-market\n"
+           "                   --help)\n"
            "  --clock TIME     start the program's clock and the simulated market at\n"
            "                   \"YYYY-MM-DD HH:MM:SS\" (local time, read as IST by the market)\n"
            "  --seed N         seed of the simulated market's prices (default 7)\n"
@@ -102,6 +105,8 @@ bool ParseAppOptions(int argc, char** argv, AppOptions& o, std::string& error) {
         } else if (a == "--market") {
             if (!value(o.market))
                 return false;
+        } else if (a == "--live") {
+            o.live = true;
         } else if (a == "--clock") {
             if (!value(v))
                 return false;
@@ -219,9 +224,19 @@ int RunKoravel(int argc, char** argv) {
     if (!options.market.empty())
         inet::SetCommandLineMarket(options.market);
     std::unique_ptr<marketserver::MarketServer> market;
-    bool simulated = false;
+    PriceSource priceSource = PriceSource::Configured;
     if (inet::NeedsEmbeddedMarket()) {
         marketserver::MarketOptions mo;
+        if (options.live && !tour) {
+            upstream::UpstreamOptions& u = mo.upstream.emplace();
+            // The services' hosts can be moved, as koravel-market --upstream-base does.
+            std::string error;
+            if (const char* bases = std::getenv("KORAVEL_UPSTREAM_BASE");
+                bases && *bases && !upstream::ParseUpstreamBases(bases, u, error)) {
+                std::fprintf(stderr, "koravel: KORAVEL_UPSTREAM_BASE: %s\n", error.c_str());
+                return 2;
+            }
+        }
         mo.seed = options.seed;
         mo.speed = tour ? 0 : options.speed;
         if (options.clock) {
@@ -231,11 +246,12 @@ int RunKoravel(int argc, char** argv) {
         }
         market = marketserver::StartEmbeddedMarket(mo);
         if (!market) {
-            std::fprintf(stderr, "koravel: the simulated market could not start on 127.0.0.1\n");
+            std::fprintf(stderr, "koravel: the embedded market could not start on 127.0.0.1\n");
             return 1;
         }
         inet::SetEmbeddedMarket(market->BaseUrl());
-        simulated = inet::ServiceBase(inet::Service::Quote) == market->BaseUrl();
+        if (inet::ServiceBase(inet::Service::Quote) == market->BaseUrl())
+            priceSource = market->IsUpstream() ? PriceSource::Live : PriceSource::Simulated;
         if (tour) {
             SeedTourWatchList(market->Engine(), market->Clock().Now());
             CTour::RunSeeds();
@@ -247,7 +263,7 @@ int RunKoravel(int argc, char** argv) {
 
     CMainBarDlg bar;
     bar.SetShowSplash(!options.noSplash && !tour);
-    bar.SetSimulated(simulated);
+    bar.SetPriceSource(priceSource);
     int exitCode = 0;
     QObject::connect(&bar, &CMainBarDlg::closed, &app, [&](int code) {
         exitCode = code;
@@ -285,7 +301,7 @@ int RunKoravel(int argc, char** argv) {
             // program's clocks together.
             tourRun = std::make_unique<CTour>(
                 bar, QString::fromStdString(options.tourDir), [&market](int seconds) {
-                    if (market)
+                    if (market && market->Simulation())
                         market->Clock().Set(market->Clock().Now() + seconds);
                     const LocalTime now = Clock::Now();
                     const std::int64_t t = DaysFromCivil(now.year, now.month, now.day) * 86400 +

@@ -170,7 +170,7 @@ void CTour::Run() {
     }
 
     {
-        CAboutDlg about(true, &m_bar);
+        CAboutDlg about(PriceSource::Simulated, &m_bar);
         about.EnsureInitialized();
         about.show();
         Wait(150);
