@@ -93,9 +93,9 @@ UpstreamFake::UpstreamFake() : m_server(std::make_unique<httplib::Server>()) {
                              req.get_header_value("User-Agent")});
         }
         const Reply reply = Answer(req.path);
-        if (reply.delayMs > 0) {
+        if (reply.delayMs > 0 || m_latencyMs > 0) {
             std::unique_lock lock(m_mutex);
-            m_wake.wait_for(lock, std::chrono::milliseconds(reply.delayMs),
+            m_wake.wait_for(lock, std::chrono::milliseconds(reply.delayMs + m_latencyMs),
                             [this] { return m_stopping; });
         }
         res.status = reply.status;
@@ -166,6 +166,11 @@ void UpstreamFake::Route(const std::string& path, Reply reply) {
 void UpstreamFake::Inject(const std::string& prefix, Reply reply, int count) {
     std::lock_guard lock(m_mutex);
     m_injections.push_back({prefix, std::move(reply), count});
+}
+
+void UpstreamFake::SetLatency(int ms) {
+    std::lock_guard lock(m_mutex);
+    m_latencyMs = ms;
 }
 
 void UpstreamFake::ClearInjections() {

@@ -56,6 +56,8 @@ public:
     // their route (-1: until cleared).
     void Inject(const std::string& prefix, Reply reply, int count = -1);
     void ClearInjections();
+    // Every answer waits this long first (a distant service).
+    void SetLatency(int ms);
 
     std::vector<Request> Log() const;
     // Requests whose path starts with the prefix.
@@ -98,6 +100,7 @@ private:
     };
     std::vector<Injection> m_injections;
     std::vector<Request> m_log;
+    int m_latencyMs = 0;
 };
 
 } // namespace testsupport
