@@ -111,8 +111,11 @@ int main(int argc, char** argv) {
     inet::GlobalInit();
     testsupport::TempDir dir;
     setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);
-    setup::Options o{dir.file("root"), dir.file("root/CompanyList.db"), dir.file("odbc.ini"),
-                     false};
+    setup::Options o;
+    o.root = dir.file("root");
+    o.dbFile = dir.file("root/CompanyList.db");
+    o.odbcIni = dir.file("odbc.ini");
+    o.replaceDsn = true; // its own, even where the system names a shared CompanyList
     std::ostringstream out, err;
     if (setup::Run(o, out, err) != 0) {
         std::fprintf(stderr, "%s", err.str().c_str());

@@ -257,6 +257,9 @@ void CAmiBrokerLinkDlg::Step() {
 }
 
 void CAmiBrokerLinkDlg::OnStopBackfill() {
+    // A second press while the first one waits would step the position back twice.
+    if (m_bStopping)
+        return;
     SetBackfillStatus("BACKFILL Stopping");
     amilink::BackfillWorkers::RunFlag() = 0;
     // Waits for the worker, still answering any box it shows.

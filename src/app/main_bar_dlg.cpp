@@ -36,6 +36,9 @@ constexpr const char* kLiveChartOptions =
 constexpr const char* kLiveChartClosed =
     "Market is not open at the moment. Please use Live Charting During\n"
     "Market Hours i.e. 9:55AM-3:30PM during working days";
+constexpr const char* kNoTrayMessage =
+    "This desktop has no notification area to keep Koravel in, so the bar is minimised "
+    "instead.\nBring it back from the desktop's list of windows.";
 constexpr const char* kTrayTip = "           Koravel !      \nDouble Click to Show/Hide";
 
 std::map<int, BarAction>& Actions() {
@@ -304,6 +307,9 @@ bool CMainBarDlg::RunProbe() {
 }
 
 std::string CMainBarDlg::BuildBarRequest() {
+    // What is asked is remembered: the answer goes to these pages and symbols, whatever
+    // opens, closes or changes while it is on its way.
+    m_asked.clear();
     auto block = [this](BarPage page) {
         RequestBlock b;
         const PageSlot& slot = Slot(page);
@@ -312,11 +318,12 @@ std::string CMainBarDlg::BuildBarRequest() {
         b.exists = true;
         for (int i = 0, n = slot.page->QuoteCount(); i < n; ++i)
             b.symbols.push_back(slot.page->QuoteSymbol(i));
+        m_asked.push_back({page, slot.window, b.symbols});
         return b;
     };
-    return BuildQuoteRequest(BuildBarSymbolList(block(BarPage::Watchlist), block(BarPage::Profile),
-                                                block(BarPage::World), block(BarPage::Indices)),
-                             kQuoteFormatFull);
+    const RequestBlock watch = block(BarPage::Watchlist), profile = block(BarPage::Profile),
+                       world = block(BarPage::World), indices = block(BarPage::Indices);
+    return BuildQuoteRequest(BuildBarSymbolList(watch, profile, world, indices), kQuoteFormatFull);
 }
 
 void CMainBarDlg::StartQuoteFetch() {
@@ -380,17 +387,21 @@ bool CMainBarDlg::DistributeQuoteLines(const std::vector<std::string>& lines) {
             return false;
         ParseQuoteLine(lines[next++], *r);
     }
-    for (BarPage page : {BarPage::Watchlist, BarPage::Profile, BarPage::World, BarPage::Indices}) {
-        PageSlot& slot = Slot(page);
-        if (!slot.window || !slot.page)
-            continue;
-        const int count = slot.page->QuoteCount();
-        for (int i = 0; i < count; ++i) {
-            if (next >= lines.size())
-                return false;
-            ParseQuoteLine(lines[next++], slot.page->QuoteSlot(i));
+    for (const AskedBlock& asked : m_asked) {
+        if (lines.size() - next < asked.symbols.size())
+            return false;
+        PageSlot& slot = Slot(asked.page);
+        // A page that went, or whose list changed, since the request skips this answer.
+        bool same = slot.window && slot.window == asked.window && slot.page &&
+                    slot.page->QuoteCount() == static_cast<int>(asked.symbols.size());
+        for (int i = 0; same && i < static_cast<int>(asked.symbols.size()); ++i)
+            same = slot.page->QuoteSymbol(i) == asked.symbols[i];
+        if (same) {
+            for (std::size_t i = 0; i < asked.symbols.size(); ++i)
+                ParseQuoteLine(lines[next + i], slot.page->QuoteSlot(static_cast<int>(i)));
+            slot.page->OnBarRefresh();
         }
-        slot.page->OnBarRefresh();
+        next += asked.symbols.size();
     }
     return true;
 }
@@ -604,6 +615,13 @@ void CMainBarDlg::CloseBar(int exitCode) {
     m_bClosing = true;
     m_nExitCode = exitCode;
     KillTimer(kRefreshTimer);
+    // From inside a dialog or a box (a signal, logout, the tray's Exit under a box) the
+    // pages must not go while that dialog still runs: they go once every loop has ended.
+    ui::EndProgram([this, exitCode] { TearDown(exitCode); });
+}
+
+void CMainBarDlg::TearDown(int exitCode) {
+    KillTimer(kRefreshTimer);
     for (auto& slot : m_pages) {
         delete slot.window.data(); // pages keep what they must (the watch list saves) as they go
         slot.page = nullptr;
@@ -658,8 +676,7 @@ void CMainBarDlg::OnTrayNotify(int iconId, int mouseMessage) {
     switch (mouseMessage) {
     case kTrayLeftDoubleClick:
         if (m_bHidden == 0) {
-            HideAll();
-            m_bHidden = 1;
+            HideToTray();
         } else {
             ShowAll();
             m_bHidden = 0;
@@ -685,6 +702,34 @@ void CMainBarDlg::ShowAll() {
             DockPage(slot.window);
             slot.window->show();
         }
+}
+
+void CMainBarDlg::HideToTray() {
+    const bool trayThere =
+        m_trayProbe ? m_trayProbe() : m_bIconAdded && QSystemTrayIcon::isSystemTrayAvailable();
+    if (trayThere) {
+        HideAll();
+        m_bHidden = 1;
+        return;
+    }
+    // No notification area (or it went away): hidden, the bar could never be found again.
+    // Minimised, the desktop's window list brings it back.
+    ui::messageBox(kNoTrayMessage, ui::MB_OK | ui::MB_ICONINFORMATION, this);
+    for (auto& slot : m_pages)
+        if (slot.window && slot.shown)
+            slot.window->hide();
+    m_bHidden = 1;
+    m_bMinimisedForTray = true;
+    showMinimized();
+}
+
+void CMainBarDlg::changeEvent(QEvent* e) {
+    ui::CDialog::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && m_bMinimisedForTray && !isMinimized()) {
+        m_bMinimisedForTray = false;
+        ShowAll();
+        m_bHidden = 0;
+    }
 }
 
 void CMainBarDlg::HideAll() {
@@ -776,8 +821,7 @@ void CMainBarDlg::OnCommand(int command) {
         m_bHidden = 0;
         break;
     case ID_TRAY_HIDE:
-        HideAll();
-        m_bHidden = 1;
+        HideToTray();
         break;
     default:
         break;

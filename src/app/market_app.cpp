@@ -34,6 +34,7 @@ namespace {
 constexpr const char* kTourClock = "2026-12-07 11:00:00";
 
 int g_signalPipe[2] = {-1, -1};
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void OnSignal(int signal) {
     const char c = static_cast<char>(signal);
@@ -71,6 +72,39 @@ private:
 };
 
 } // namespace
+
+TerminationSignals::TerminationSignals(CMainBarDlg& bar) {
+    if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    // The handler runs wherever the event loop stands, inside a dialog or a box too: it
+    // saves first, then the bar's end closes whatever is open before the pages go.
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &bar, [&bar] {
+        char c = 0;
+        while (read(g_signalPipe[0], &c, 1) == 1) {
+        }
+        ui::SetNonInteractive(true); // a box now could hold the end up
+        bar.SaveAll();
+        bar.CloseBar(0);
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int s : kEndSignals)
+        sigaction(s, &sa, nullptr);
+}
+
+TerminationSignals::~TerminationSignals() {
+    if (!m_notifier)
+        return;
+    for (int s : kEndSignals)
+        signal(s, SIG_DFL);
+    m_notifier.reset();
+    close(g_signalPipe[0]);
+    close(g_signalPipe[1]);
+    g_signalPipe[0] = g_signalPipe[1] = -1;
+}
 
 std::string AppUsage() {
     return "Usage: koravel [options]\n"
@@ -191,6 +225,8 @@ int RunKoravel(int argc, char** argv) {
         so.root = root;
         so.dbFile = root + "/CompanyList.db";
         so.odbcIni = root + "/odbc.ini";
+        // Its own data source even where the system names a shared CompanyList.
+        so.replaceDsn = true;
         // The bridge and the charting-program stand-in beside the program, registered in
         // the tour's own registry.
         setenv("KORAVEL_COM_REGISTRY", (root + "/registry.ini").c_str(), 1);
@@ -271,24 +307,11 @@ int RunKoravel(int argc, char** argv) {
     });
 
     // Termination signals end the program cleanly: pages save what they keep.
-    if (pipe2(g_signalPipe, O_CLOEXEC) == 0) {
-        auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &bar, [&bar] {
-            char c = 0;
-            [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &c, 1);
-            ui::SetNonInteractive(true); // a box now could hold the end up
-            bar.SaveAll();
-            bar.CloseBar(0);
-        });
-        struct sigaction sa {};
-        sa.sa_handler = OnSignal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART;
-        for (int s : {SIGTERM, SIGINT, SIGHUP})
-            sigaction(s, &sa, nullptr);
-    }
+    TerminationSignals signalsEnd(bar);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &bar,
                      [&bar](QSessionManager&) { bar.SaveAll(); });
+    // However the loop ends, no worker may be left waiting on a box nobody will show.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &bar, [] { ui::EndProgram(nullptr); });
 
     // The bar starts inside the main event loop: a message box during its start-up (a
     // missing data source, say) then runs nested in that loop, and the end of the program

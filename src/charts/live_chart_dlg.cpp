@@ -56,7 +56,7 @@ double Number(const std::string& s) {
     return text::CStrToD(s);
 }
 
-std::string TodayIntradayFile(const std::string& name) {
+std::optional<std::string> TodayIntradayFile(const std::string& name) {
     return IntradayFile(paths::DataRoot(), FormatLogStamp(Clock::Now()).dateFolder, name);
 }
 
@@ -254,8 +254,9 @@ bool CLiveChartDlg::LoadNiftyHistory() {
 bool CLiveChartDlg::LoadHistory(LiveSeries& series, int labelId, const std::string& name) {
     series.Clear();
     std::vector<std::string> lines;
-    // No chosen stock has no file either; it is said the same way.
-    if (name.empty() || !ReadLogLines(TodayIntradayFile(name), lines)) {
+    // No chosen stock (or no symbol) has no file either; it is said the same way.
+    const std::optional<std::string> file = TodayIntradayFile(name);
+    if (!file || !ReadLogLines(*file, lines)) {
         ui::messageBox(kNoIntradayFile, ui::MB_OK, this);
         return false;
     }

@@ -1,6 +1,7 @@
 #include "watch/watch_list_dlg.h"
 
 #include <cstdio>
+#include <utility>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include "db/operations.h"
 #include "db/watch_table.h"
 #include "platform/base/paths.h"
+#include "platform/base/symbol_name.h"
 #include "platform/base/text.h"
 #include "quotes/indian_number.h"
 #include "quotes/quote_request.h"
@@ -104,10 +106,11 @@ void CWatchListDlg::BuildTemplate() {
         auto* box = Add<QCheckBox>(alertChecks[i].first, alertX[i], 156, alertW[i], 11);
         box->setText(alertChecks[i].second);
     }
-    Add<CColorButton>(IDC_WL_HELP, 281, 154, 14, 13, std::string("?"));
-    AddGroup(-1, "Data Logger", 298, 146, 88, 25);
-    Add<QCheckBox>(IDC_WL_INTRADAY, 302, 156, 40, 11)->setText("Intraday");
-    Add<QCheckBox>(IDC_WL_LIVEDATA, 343, 156, 42, 11)->setText("LiveData");
+    Add<CColorButton>(IDC_WL_HELP, 280, 154, 13, 13, std::string("?"));
+    // Wide enough that "LiveData" keeps clear of the frame.
+    AddGroup(-1, "Data Logger", 296, 146, 90, 25);
+    Add<QCheckBox>(IDC_WL_INTRADAY, 299, 156, 40, 11)->setText("Intraday");
+    Add<QCheckBox>(IDC_WL_LIVEDATA, 340, 156, 44, 11)->setText("LiveData");
     const std::pair<int, const char*> buttons[] = {{IDC_WL_ADD, "Add"},
                                                    {IDC_WL_DELETE, "Delete"},
                                                    {IDC_WL_SET_ALERT, "Set ALERT"},
@@ -170,7 +173,7 @@ bool CWatchListDlg::OnInitDialog() {
         return r ? WatchCellText(*r, col) : std::string();
     });
     m_list->SetColumnClickHandler([this](int col) { OnSort(col); });
-    RefreshWatchList();
+    Refresh(true); // the opening counts as the first answer: empty quotes, files made
     return true;
 }
 
@@ -186,9 +189,22 @@ void CWatchListDlg::LoadWatchList() {
     db::RunReported([this](const std::string& e) { ReportDbError(e); },
                     [this] {
                         std::vector<WatchItem> rows = db::ReadWatchList(m_set);
+                        // A shared or hand-edited table may hold names that are no symbols:
+                        // they would name log files, so they are left out, and said so.
+                        std::string refused;
+                        std::erase_if(rows, [&refused](const WatchItem& item) {
+                            if (symbols::IsValidSymbol(item.symbol))
+                                return false;
+                            refused += "\n" + symbols::InvalidSymbolMessage(item.symbol);
+                            return true;
+                        });
                         if (rows.size() > kCapacity)
                             rows.resize(kCapacity);
                         m_items = std::move(rows);
+                        if (!refused.empty())
+                            ui::messageBox("These entries of the watch list were left out:" +
+                                               refused,
+                                           ui::MB_OK | ui::MB_ICONWARNING, this);
                         return true;
                     });
 }
@@ -225,8 +241,8 @@ std::vector<WatchListRow> CWatchListDlg::Rows() const {
     return rows;
 }
 
-void CWatchListDlg::RefreshWatchList() {
-    // 1-2. Rows from the items, their quotes and the previous samples.
+void CWatchListDlg::Refresh(bool newAnswer) {
+    // Rows from the items, their quotes and the previous samples.
     ReadChecks();
     std::vector<WatchListRow> rows;
     rows.reserve(m_items.size());
@@ -254,21 +270,20 @@ void CWatchListDlg::RefreshWatchList() {
         rows.push_back(std::move(r));
     }
     InsertRows(rows);
-    // 3. Nothing more until the bar's first probe has got through.
+    // Nothing more until the bar's first probe has got through.
     if (!m_bar.IsProbeDone())
         return;
-    // 4. The data logs.
-    RunDataLogging();
-    // 5. The previous samples follow the quotes.
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
-        m_prev[i].prevVolume = m_quotes[i].volume;
-        m_prev[i].prevPrice = m_quotes[i].last;
-        if (m_quotes[i].last != 0)
-            m_prev[i].dataTaken = 1;
+    if (newAnswer) {
+        // The logs read the rows, whose previous values are those of the answer before.
+        RunDataLogging();
+        for (std::size_t i = 0; i < m_items.size(); ++i) {
+            m_prev[i].prevVolume = m_quotes[i].volume;
+            m_prev[i].prevPrice = m_quotes[i].last;
+            if (m_quotes[i].last != 0)
+                m_prev[i].dataTaken = 1;
+        }
+        RunLiveFeedCycle();
     }
-    // 6. The live feed.
-    RunLiveFeedCycle();
-    // 7. Pop-ups.
     if (m_checks.popup)
         ShowAlertPopup();
 }
@@ -350,7 +365,7 @@ void CWatchListDlg::ShowAlertPopup() {
 }
 
 void CWatchListDlg::AppendItem(const WatchItem& item) {
-    if (static_cast<int>(m_items.size()) >= kCapacity)
+    if (static_cast<int>(m_items.size()) >= kCapacity || !symbols::IsValidSymbol(item.symbol))
         return;
     m_items.push_back(item);
     const std::size_t i = m_items.size() - 1;
@@ -368,6 +383,10 @@ void CWatchListDlg::AddWatchItem(const std::string& companyName, const std::stri
     }
     if (companyName.empty())
         return;
+    if (!symbols::IsValidSymbol(symbol)) {
+        ui::messageBox(symbols::InvalidSymbolMessage(symbol), ui::MB_OK, this);
+        return;
+    }
     for (const WatchItem& item : m_items)
         if (item.symbol == symbol) {
             ui::messageBox("Selected company is already added in the choice list", ui::MB_OK, this);
@@ -405,15 +424,24 @@ void CWatchListDlg::OnAdd() {
 }
 
 void CWatchListDlg::RebuildItemsFromRows(const std::vector<WatchListRow>& rows) {
-    // Each row keeps its own values, its quote and its previous sample included, so no
-    // row shows another company's price before the next refresh.
-    m_items.clear();
+    // Each row keeps its own values. Its quote and previous sample are taken from the
+    // company's slots as they stand now, not from the row: the row holds the sample from
+    // before the last refresh, which the logs and the colours have used already.
+    const std::vector<WatchItem> oldItems = std::exchange(m_items, {});
+    const auto oldQuotes = m_quotes;
+    const auto oldPrev = m_prev;
     for (std::size_t i = 0; i < rows.size() && i < kCapacity; ++i) {
         const WatchListRow& r = rows[i];
         m_items.push_back(
             {r.companyName, r.exchange, r.symbol, r.alertSetting, r.lowerLimit, r.upperLimit});
         m_quotes[i] = r.quote;
         m_prev[i] = r.prev;
+        for (std::size_t j = 0; j < oldItems.size(); ++j)
+            if (oldItems[j].symbol == r.symbol && oldItems[j].exchange == r.exchange) {
+                m_quotes[i] = oldQuotes[j];
+                m_prev[i] = oldPrev[j];
+                break;
+            }
     }
 }
 

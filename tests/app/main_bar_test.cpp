@@ -159,6 +159,39 @@ TEST_F(MainBarTest, TwoTicksDuringASlowAnswerStartOneFetch) {
     EXPECT_EQ(Fetches().size(), before + 1);
 }
 
+TEST_F(MainBarTest, AnAnswerGoesToThePagesItWasAskedFor) {
+    TestPage* watch = nullptr;
+    TestPage* world = nullptr;
+    Register(BarPage::Watchlist, {"TCS.NS", "INFY.NS"}, &watch);
+    Register(BarPage::World, {"^DJI", "^N225"}, &world);
+    CMainBarDlg& bar = StartBar();
+    ASSERT_TRUE(WaitUntil([&] { return watch->refreshes > 0; }));
+
+    // A page opened while an answer is on its way gets nothing from it, and the answer
+    // is no short one: no warning.
+    MessageBoxRecorder boxes;
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 600));
+    const int watched = watch->refreshes;
+    bar.StartQuoteFetch();
+    bar.OnPageButton(BarPage::World);
+    ASSERT_TRUE(WaitUntil([&] { return !bar.IsFetchBusy() && watch->refreshes > watched; }));
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(world->refreshes, 0);
+    EXPECT_EQ(watch->m_records[1].symbol, "INFY.NS");
+
+    // A page whose list changed meanwhile skips the answer rather than take another's.
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 600));
+    const int worldBefore = world->refreshes, watchBefore = watch->refreshes;
+    bar.StartQuoteFetch();
+    watch->m_symbols = {"INFY.NS", "TCS.NS"};
+    watch->m_records[0] = watch->m_records[1] = QuoteRecord{};
+    ASSERT_TRUE(WaitUntil([&] { return !bar.IsFetchBusy() && world->refreshes > worldBefore; }));
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(watch->refreshes, watchBefore);
+    EXPECT_EQ(watch->m_records[0].symbol, "") << "nothing parsed into the changed list";
+    EXPECT_EQ(world->m_records[0].symbol, "^DJI") << "the pages after it still get theirs";
+}
+
 TEST_F(MainBarTest, ShortAnswerWarnsOnceAndKeepsWhatItHas) {
     TestPage* world = nullptr;
     Register(BarPage::World, {"^DJI", "^N225", "^HSI", "^KS11"}, &world);
@@ -237,6 +270,7 @@ TEST_F(MainBarTest, TrayAndAlwaysOnTopTakeThePagesAlong) {
     Register(BarPage::Watchlist, {}, &watch);
     Register(BarPage::World, {"^DJI"}, &world);
     CMainBarDlg& bar = StartBar();
+    bar.SetTrayProbe([] { return true; });
     bar.OnPageButton(BarPage::World);
     bar.OnTrayNotify(1, kTrayLeftDoubleClick);
     EXPECT_EQ(bar.IsHidden(), 1);
@@ -255,6 +289,22 @@ TEST_F(MainBarTest, TrayAndAlwaysOnTopTakeThePagesAlong) {
     bar.OnCommand(ID_TRAY_SHOW);
     EXPECT_TRUE(world->isVisible());
     EXPECT_FALSE(bar.IsIconAdded()); // offscreen there is no tray: nothing to remove at the end
+
+    // Without a tray to come back from, hiding minimises, says so, and restoring brings the
+    // page back.
+    bar.SetTrayProbe(nullptr);
+    {
+        testsupport::MessageBoxRecorder boxes;
+        bar.OnCommand(ID_TRAY_HIDE);
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_NE(boxes.Texts()[0].find("minimised"), std::string::npos);
+    }
+    EXPECT_TRUE(bar.isMinimized());
+    EXPECT_FALSE(world->isVisible());
+    EXPECT_EQ(bar.IsHidden(), 1);
+    bar.showNormal();
+    EXPECT_EQ(bar.IsHidden(), 0);
+    EXPECT_TRUE(world->isVisible());
 
     EXPECT_TRUE(bar.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(world->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
