@@ -29,8 +29,8 @@ marketserver::MarketServer* g_market = nullptr;
 // 100: roughly what a real service over the internet costs per request).
 void RunFetches(benchmark::State& state, int batchLimit) {
     if (state.range(0) > 0)
-        g_market->AddFault(
-            marketserver::Fault::Make(marketserver::FaultKind::Delay, -1, "", static_cast<int>(state.range(0))));
+        g_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, -1, "",
+                                                     static_cast<int>(state.range(0))));
     FakeBar bar;
     CToppersDlg page(bar);
     page.SetBatchLimit(batchLimit);

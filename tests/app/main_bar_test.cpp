@@ -225,7 +225,8 @@ TEST_F(MainBarTest, FailedOrForeignAnswersTurnTheBarRedWithoutAMessage) {
     MessageBoxRecorder boxes;
     const double nifty = bar.NiftyRecord().last;
     for (marketserver::FaultKind kind :
-         {marketserver::FaultKind::Http500, marketserver::FaultKind::Garbage, marketserver::FaultKind::Drop}) {
+         {marketserver::FaultKind::Http500, marketserver::FaultKind::Garbage,
+          marketserver::FaultKind::Drop}) {
         m_market->AddFault(marketserver::Fault::Make(kind, 1));
         bool ok = true;
         QObject::connect(

@@ -121,9 +121,11 @@ TEST_F(ToppersPageTest, FetchesThreeHundredAndOneCompaniesInThreeBatches) {
 TEST_F(ToppersPageTest, FailedBatchesStillFinishShowProgressAndSaySo) {
     const std::vector<std::string> symbols = StoreNseCompanies(460); // 150, 150, 150, 10
     auto batchOf = [&](int slot) { return "s=" + symbols[slot] + ".NS,"; };
-    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Http500, 1, batchOf(150)));
+    m_market->AddFault(
+        marketserver::Fault::Make(marketserver::FaultKind::Http500, 1, batchOf(150)));
     m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Drop, 1, batchOf(300)));
-    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, batchOf(450), 3000));
+    m_market->AddFault(
+        marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, batchOf(450), 3000));
     CToppersDlg page(m_bar);
     page.Control<QPushButton>(IDC_TP_GET_DATA)->click();
     ASSERT_TRUE(WaitUntil([&] { return page.BatchesCompleted() == 3; }));

@@ -103,7 +103,8 @@ TEST(ChartImageTest, SizeGrowsByOnePanePerDistinctKnownIndicatorAndThePngHasIt) 
                 auto o = Options(c.size, c.indicators, type);
                 o.overlays = {"m20", "e50", "b", "p", "s", "v"};
                 o.logScale = type == 'c';
-                EXPECT_EQ(Decode(marketserver::RenderChartPng(s, {}, o)).size(), QSize(c.width, c.height))
+                EXPECT_EQ(Decode(marketserver::RenderChartPng(s, {}, o)).size(),
+                          QSize(c.width, c.height))
                     << s.symbol << c.size << type << " " << c.indicators.size();
             }
         }
@@ -123,8 +124,8 @@ TEST(ChartImageTest, SameInputSameBytesOnConcurrentThreads) {
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < results.size(); ++i) {
         threads.emplace_back([&, i] {
-            results[i] =
-                i % 2 ? marketserver::RenderChartPng(Minutes(), compare, o) : marketserver::RenderChartPng(s, {}, o);
+            results[i] = i % 2 ? marketserver::RenderChartPng(Minutes(), compare, o)
+                               : marketserver::RenderChartPng(s, {}, o);
         });
     }
     for (auto& t : threads)
@@ -196,7 +197,8 @@ TEST(ChartImageTest, HistoryBeforeTheFirstVisibleBarIsNotDrawn) {
         wild.bars[i].close *= 2;
     }
     const auto o = Options('m', {}, 'c');
-    EXPECT_TRUE(marketserver::RenderChartPng(calm, {}, o) == marketserver::RenderChartPng(wild, {}, o));
+    EXPECT_TRUE(marketserver::RenderChartPng(calm, {}, o) ==
+                marketserver::RenderChartPng(wild, {}, o));
 }
 
 TEST(ChartImageTest, CandlesAreGreenAndRed) {
@@ -272,7 +274,8 @@ TEST(ChartImageTest, SessionInProgressKeepsRoomForTheRestOfTheDay) {
             blue += c.blue() > c.red() + 80;
         }
     EXPECT_EQ(blue, 0);
-    EXPECT_TRUE(marketserver::RenderChartPng(part, {}, o) != marketserver::RenderChartPng(whole, {}, o));
+    EXPECT_TRUE(marketserver::RenderChartPng(part, {}, o) !=
+                marketserver::RenderChartPng(whole, {}, o));
 }
 
 // ---------------------------------------------------------------- the indicators
@@ -328,7 +331,8 @@ TEST(IndicatorsTest, BollingerBands) {
     EXPECT_TRUE(std::isnan(b.upper[6]));
 
     const auto closes = marketserver::Closes(Days().bars);
-    ExpectSeries(marketserver::Bollinger(closes).middle, marketserver::Sma(closes, 20), "default window");
+    ExpectSeries(marketserver::Bollinger(closes).middle, marketserver::Sma(closes, 20),
+                 "default window");
 }
 
 TEST(IndicatorsTest, RsiFollowsWilder) {
@@ -392,7 +396,8 @@ TEST(IndicatorsTest, RateOfChangeMoneyFlowAndVolume) {
                                  {0, 11, 11, 11, 11, 200},
                                  {0, 11, 11, 11, 11, 500}};
     // Up flow 12 * 100, down flow 11 * 200; an unchanged price counts for neither.
-    ExpectSeries(marketserver::MoneyFlowIndex(bars, 2), {kNaN, kNaN, 100 * 1200 / 3400.0, 0}, "mfi");
+    ExpectSeries(marketserver::MoneyFlowIndex(bars, 2), {kNaN, kNaN, 100 * 1200 / 3400.0, 0},
+                 "mfi");
     const auto v = marketserver::VolumeWithAverage(bars, 2);
     ExpectSeries(v.volume, {100, 100, 200, 500}, "volume");
     ExpectSeries(v.average, {kNaN, 100, 150, 350}, "volume average");

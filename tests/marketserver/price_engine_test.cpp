@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "marketserver/simulated/price_engine.h"
 #include "marketserver/quote_csv.h"
+#include "marketserver/simulated/price_engine.h"
 #include "marketserver/simulated/virtual_clock.h"
 
 namespace {
