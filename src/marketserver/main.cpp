@@ -162,8 +162,14 @@ int main(int argc, char** argv) {
 
     if (check)
         return upstream::RunUpstreamCheck(upstreamOptions, std::cout);
-    if (useUpstream)
+    if (useUpstream) {
         options.upstream = std::move(upstreamOptions);
+        if (host != "127.0.0.1" && host != "::1" && host != "localhost")
+            std::fprintf(stderr,
+                         "koravel-market: warning: the upstream data is for personal use only; "
+                         "serving it on %s can pass it on to others\n",
+                         host.c_str());
+    }
 
     // Chart images are drawn with fonts, which need a GUI application; the market has no
     // window, so it never needs a display.

@@ -47,7 +47,7 @@ struct UpstreamOptions {
 
 // Reads "yahoo=URL,nsearchives=URL,bse=URL" (any of them, in any order) into the options.
 // False, with a message, for an unknown name or a URL that is not http(s).
-bool ParseUpstreamBases(const std::string& spec, UpstreamOptions& options, std::string& error);
+bool ParseUpstreamBases(const std::string& bases, UpstreamOptions& options, std::string& error);
 
 // The cache folder the options name, or the default one.
 std::string CacheDirOf(const UpstreamOptions& options);

@@ -101,8 +101,8 @@ std::string CacheDirOf(const UpstreamOptions& options) {
     return paths::Join(paths::Join(base, "koravel"), "upstream");
 }
 
-bool ParseUpstreamBases(const std::string& spec, UpstreamOptions& options, std::string& error) {
-    for (const std::string& item : text::Split(spec, ',')) {
+bool ParseUpstreamBases(const std::string& bases, UpstreamOptions& options, std::string& error) {
+    for (const std::string& item : text::Split(bases, ',')) {
         const std::string part = text::Trim(item);
         if (part.empty())
             continue;
