@@ -133,7 +133,9 @@ TEST(UpstreamPartsTest, OptionsAndHeaders) {
     EXPECT_EQ(ParseRetryAfter("Thu, 12 Mar 2026 10:00:30 GMT", 1773309600), 30);
     EXPECT_EQ(ParseRetryAfter("soon", 0), -1);
     EXPECT_EQ(EncodeComponent("^NSEI"), "%5ENSEI");
-    EXPECT_EQ(EncodeComponent("M&M.NS"), "M%26M.NS");
+    EXPECT_EQ(EncodeComponent("M&M.NS", true), "M%26M.NS");
+    EXPECT_EQ(EncodeComponent("USDINR=X", true), "USDINR=X");
+    EXPECT_EQ(EncodeComponent("a=b"), "a%3Db");
     EXPECT_EQ(EncodeComponent("tata steel"), "tata%20steel");
 }
 

@@ -109,11 +109,12 @@ HttpResult HttpFetcher::Get(const std::string& url, const std::atomic<bool>& sto
     return r;
 }
 
-std::string EncodeComponent(const std::string& s) {
+std::string EncodeComponent(const std::string& s, bool pathSegment) {
     static const char* kHex = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : s) {
-        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
+        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' ||
+            (pathSegment && c == '=')) {
             out += static_cast<char>(c);
         } else {
             out += '%';

@@ -32,9 +32,9 @@ private:
     std::size_t m_maxBody;
 };
 
-// Percent-encodes everything but letters, digits and - . _ ~ (a path segment or a query
-// value).
-std::string EncodeComponent(const std::string& text);
+// Percent-encodes everything but letters, digits and - . _ ~ (a query value); a path
+// segment keeps '=' too, as the services write "USDINR=X".
+std::string EncodeComponent(const std::string& text, bool pathSegment = false);
 
 // Seconds a Retry-After value asks for: delta seconds or an HTTP date; -1 when unreadable.
 int ParseRetryAfter(const std::string& value, long long nowEpochSeconds);

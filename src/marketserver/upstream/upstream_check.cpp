@@ -96,8 +96,8 @@ bool CheckChart(std::ostream& out, const HttpFetcher& http, const UpstreamOption
                 const std::string& symbol, const std::string& query) {
     static const std::atomic<bool> never{false};
     const std::string what = "chart " + symbol + " (" + query + ")";
-    const HttpResult r =
-        http.Get(o.yahooBase + "/v8/finance/chart/" + EncodeComponent(symbol) + "?" + query, never);
+    const HttpResult r = http.Get(
+        o.yahooBase + "/v8/finance/chart/" + EncodeComponent(symbol, true) + "?" + query, never);
     if (!r.answered || r.status != 200) {
         out << what << ": FAILED, " << (r.answered ? "HTTP " + std::to_string(r.status) : r.error)
             << "\n";

@@ -298,7 +298,7 @@ void UpstreamSource::WaitFor(const std::string& key, Steady::time_point deadline
 // Quotes
 
 std::string UpstreamSource::ChartUrl(const std::string& symbol, const std::string& query) const {
-    return m_options.yahooBase + "/v8/finance/chart/" + EncodeComponent(symbol) + "?" + query;
+    return m_options.yahooBase + "/v8/finance/chart/" + EncodeComponent(symbol, true) + "?" + query;
 }
 
 UpstreamSource::Job UpstreamSource::QuoteJob(const std::string& symbol, int priority,
