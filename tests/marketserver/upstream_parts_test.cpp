@@ -1,4 +1,7 @@
 // The upstream mode's parts that stand between the services and the cache.
+#include <chrono>
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "marketserver/upstream/cache_store.h"
@@ -49,6 +52,21 @@ TEST(UpstreamPartsTest, CacheFilesReadBackOnlyWholeAndForTheirKey) {
     CacheStore again(dir.path());
     EXPECT_FALSE(again.Get("k"));
     EXPECT_EQ(again.DiscardedFiles(), 1);
+
+    // Answers untouched for two weeks and half-written files go at the next start; other
+    // files in the folder are not the cache's.
+    again.Put("old", e);
+    again.Put("new", e);
+    namespace fs = std::filesystem;
+    fs::last_write_time(again.FileOf("old"),
+                        fs::file_time_type::clock::now() - std::chrono::hours(24 * 15));
+    testsupport::WriteFile(again.FileOf("new") + ".tmp42-x", "half");
+    testsupport::WriteFile(dir.file("notes.txt"), "mine");
+    CacheStore third(dir.path());
+    EXPECT_FALSE(fs::exists(third.FileOf("old")));
+    EXPECT_TRUE(third.Get("new"));
+    EXPECT_FALSE(fs::exists(third.FileOf("new") + ".tmp42-x"));
+    EXPECT_TRUE(fs::exists(dir.file("notes.txt")));
 }
 
 TEST(UpstreamPartsTest, ZipArchivesAreReadByTheLibrary) {

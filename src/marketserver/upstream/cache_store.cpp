@@ -1,5 +1,6 @@
 #include "marketserver/upstream/cache_store.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -45,8 +46,20 @@ std::uint64_t Fnv1a(std::string_view text) {
 
 CacheStore::CacheStore(std::string dir, std::size_t memoryBytes)
     : m_dir(std::move(dir)), m_memoryBytes(memoryBytes) {
-    if (!m_dir.empty())
-        paths::MakeDirs(m_dir);
+    if (m_dir.empty())
+        return;
+    paths::MakeDirs(m_dir);
+    std::error_code ec;
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * 14);
+    for (fs::directory_iterator it(m_dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const bool ours = name.size() > 6 && (name.find(".cache.tmp") != std::string::npos ||
+                                              name.substr(name.size() - 6) == ".cache");
+        std::error_code e2;
+        if (ours && it->is_regular_file(e2) &&
+            (name.find(".tmp") != std::string::npos || it->last_write_time(e2) < old))
+            fs::remove(it->path(), e2);
+    }
 }
 
 std::string CacheStore::FileOf(const std::string& key) const {

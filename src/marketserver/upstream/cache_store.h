@@ -22,7 +22,9 @@ struct CacheEntry {
 // during a write, a disk fault, someone's editor) is deleted, not trusted.
 class CacheStore final {
 public:
-    // An empty folder keeps the answers in memory only.
+    // An empty folder keeps the answers in memory only. Files not written for two weeks
+    // (nothing reads answers that old: the exchanges' files are looked for a week back)
+    // and leftovers of interrupted writes are deleted.
     explicit CacheStore(std::string dir, std::size_t memoryBytes = 64u << 20);
 
     std::optional<CacheEntry> Get(const std::string& key);
