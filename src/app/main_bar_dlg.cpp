@@ -133,11 +133,11 @@ void CMainBarDlg::BuildTemplate() {
 }
 
 bool CMainBarDlg::OnInitDialog() {
-    // 1. The buttons' look.
-    for (int id : {1015, 1017, 1180, 1018, 1020, 1021, 1019, 1022, 1024, 1025, 1026})
+    // The buttons' look.
+    for (int id : {IDC_WATCHLIST, IDC_WORLD, IDC_TICKER_BAR, IDC_INDICES, IDC_TOPPERS, IDC_PROFILE,
+                   IDC_ABOUT, IDC_LIVE_CHART, IDC_FUTURES, IDC_AMIBROKER, IDC_CLOSE})
         CColorButton::Attach(id, this, colors::kPage, colors::kButtonText, colors::kDisabledText,
                              colors::kBevel);
-    // 2. Tooltips.
     const std::pair<int, const char*> tips[] = {
         {IDC_PROFILE, "My Profile"},
         {IDC_WATCHLIST, "My Watch List"},
@@ -156,13 +156,11 @@ bool CMainBarDlg::OnInitDialog() {
         if (QWidget* w = GetDlgItem(id))
             w->setToolTip(tip);
     setToolTip("Right Click to reposition Koravel");
-    // 3. Background and icon.
+    // Background and icon.
     SetPageColor(colors::kPage);
-    // 4. The splash.
     CSplashWnd::EnableSplashScreen(m_bShowSplash);
     if (m_bShowSplash)
         CSplashWnd::ShowSplashScreen(3000, QPixmap(":/bitmaps/167.png"), this);
-    // 5. Title.
     setWindowTitle("Koravel");
     if (m_priceSource != PriceSource::Configured) {
         const bool live = m_priceSource == PriceSource::Live;
@@ -179,7 +177,7 @@ bool CMainBarDlg::OnInitDialog() {
         simulated->lower();
         GetDlgItem(IDC_BANNER)->lower();
     }
-    // 6. The index list and its columns.
+    // The index list and its columns.
     m_list->SetGridLines(true);
     const std::pair<const char*, int> columns[] = {
         {" Index", 75},   {"Curr.Price", 75}, {"Date    ", 75}, {"Chng  ", 60},   {"Chng %", 60},
@@ -189,47 +187,24 @@ bool CMainBarDlg::OnInitDialog() {
         m_list->InsertColumn(i, columns[i].first, LVCFMT_RIGHT, columns[i].second);
     m_list->SetTextCallback([this](int row, int col) -> std::string {
         const QuoteRecord* r = IndexRow(row);
-        if (!r)
-            return {};
-        switch (col) {
-        case 0:
-            return r->symbol;
-        case 1:
-            return FormatIndianNumber(r->last);
-        case 2:
-            return r->date;
-        case 3:
-            return FormatIndianNumber(r->change);
-        case 4:
-            return FormatIndianNumber(r->changePercent);
-        case 5:
-            return FormatIndianNumber(r->open);
-        case 6:
-            return FormatIndianNumber(r->high);
-        case 7:
-            return FormatIndianNumber(r->low);
-        case 8:
-            return FormatIndianNumber(r->previous);
-        default:
-            return {};
-        }
+        return r ? IndexCellText(*r, col) : std::string();
     });
     m_list->SetConnectedFlag([this] { return m_bConnected != 0; });
-    // 7. The two rows from the still empty records.
+    // The two rows from the still empty records.
     InsertIndexRows();
     // Drags start on the free surface and on the pictures.
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
     UpdateButtons();
-    // 8. Top centre.
+    // Top centre.
     adjustSize();
     PlaceBar(ID_TOP_CENTER);
-    // 9. The refresh timer, and a first tick at once.
+    // The refresh timer, and a first tick at once.
     SetTimer(kRefreshTimer, m_nRefreshInterval);
     PostMessage(ui::WM_TIMER_POSTED);
-    // 10. The tray icon.
+    // The tray icon.
     AddTrayIcon();
-    // 11. The watch list, hidden, so alerts and logging run from the start.
+    // The watch list, hidden, so alerts and logging run from the start.
     if (const BarPageFactory& make = BarPageFactoryOf(BarPage::Watchlist)) {
         PageSlot& slot = Slot(BarPage::Watchlist);
         slot.page = make(*this);

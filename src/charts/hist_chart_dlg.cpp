@@ -143,12 +143,12 @@ bool CHistChartDlg::OnInitDialog() {
     for (QPushButton* b : findChildren<QPushButton*>())
         CColorButton::Attach(ui::ControlId(b), this, colors::kPage, colors::kButtonText,
                              colors::kDisabledText, colors::kBevel);
-    // 1. Line, Linear, 1d and M start chosen.
+    // Line, Linear, 1d and M start chosen.
     for (int id : {IDC_HC_LINE, IDC_HC_LINEAR, IDC_HC_1D, IDC_HC_SIZE_M})
         SetTextColor(id, colors::kRed);
-    // 2. The chart.
+    // The chart.
     Navigate();
-    // 3. The 52-week range.
+    // The 52-week range.
     FetchYearRange();
     return true;
 }

@@ -183,7 +183,7 @@ std::string CLiveChartDlg::Symbol() const {
 }
 
 bool CLiveChartDlg::OnInitDialog() {
-    // 1. Looks, and the middle rate.
+    // Looks, and the middle rate.
     QFont valueFont(QStringLiteral("MsChart Font"));
     valueFont.setPixelSize(24);
     valueFont.setWeight(QFont::Bold);
@@ -195,17 +195,17 @@ bool CLiveChartDlg::OnInitDialog() {
                              colors::kBevel);
     m_rateCombo->setCurrentIndex(m_rateCombo->findText("Medium"));
 
-    // 2. The watched NSE symbols.
+    // The watched NSE symbols.
     FillStockCombo();
 
-    // 3. Today's history. Without it the window stays, empty and without a timer; it is
+    // Today's history. Without it the window stays, empty and without a timer; it is
     // not running, so a rate change does not start one either.
     if (!LoadStockHistory() || !LoadNiftyHistory()) {
         m_bRunning = false;
         return true;
     }
 
-    // 4. Charts and timer.
+    // Charts and timer.
     DrawCharts();
     GetDlgItem(IDC_LC_START)->setEnabled(false);
     GetDlgItem(IDC_LC_STOP)->setEnabled(true);

@@ -125,7 +125,7 @@ void CWatchListDlg::BuildTemplate() {
 }
 
 bool CWatchListDlg::OnInitDialog() {
-    // 1. The bar's flag, tooltip, buttons; empty quotes and samples.
+    // The bar's flag, tooltip, buttons; empty quotes and samples.
     m_bConnected = m_bar.IsConnected();
     SetPageColor(colors::kPage);
     m_list->setToolTip("Double Click Stocks to see their Historical Chart");
@@ -158,10 +158,10 @@ bool CWatchListDlg::OnInitDialog() {
     for (int id : {IDC_WL_POPUP, IDC_WL_INTRADAY, IDC_WL_LIVEDATA})
         connect(Control<QCheckBox>(id), &QCheckBox::clicked, this, [this] { ReadChecks(); });
 
-    // 2. Under the bar (the bar docks it).
-    // 3. The stored list.
+    // Under the bar (the bar docks it).
+    // The stored list.
     LoadWatchList();
-    // 4. The list and its columns.
+    // The list and its columns.
     m_list->SetGridLines(true);
     m_list->SetSingleSelection(false);
     m_list->SetChecks(&m_checks);
@@ -212,10 +212,7 @@ void CWatchListDlg::LoadWatchList() {
 void CWatchListDlg::SaveWatchList() {
     // One transaction: the old list stays whole unless the new one is written whole.
     db::RunReported([this](const std::string& e) { ReportDbError(e); },
-                    [this] {
-                        db::ReplaceWatchList(m_set, m_items);
-                        return true;
-                    });
+                    [this] { db::ReplaceWatchList(m_set, m_items); });
 }
 
 void CWatchListDlg::ReadChecks() {
@@ -246,29 +243,8 @@ void CWatchListDlg::Refresh(bool newAnswer) {
     ReadChecks();
     std::vector<WatchListRow> rows;
     rows.reserve(m_items.size());
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
-        const WatchItem& item = m_items[i];
-        const QuoteRecord& q = m_quotes[i];
-        WatchListRow r;
-        r.companyName = item.companyName;
-        r.exchange = item.exchange;
-        r.symbol = item.symbol;
-        r.alertSetting = item.alertSetting;
-        r.lowerLimit = item.lowerLimit;
-        r.upperLimit = item.upperLimit;
-        r.price = q.last;
-        r.change = q.change;
-        r.changePercent = ChangePercent(q.last, q.change);
-        r.volume = q.volume;
-        r.open = q.open;
-        r.high = q.high;
-        r.low = q.low;
-        r.yearLow = q.yearLow;
-        r.yearHigh = q.yearHigh;
-        r.prev = m_prev[i];
-        r.quote = q;
-        rows.push_back(std::move(r));
-    }
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        rows.push_back(MakeWatchListRow(m_items[i], m_quotes[i], m_prev[i]));
     InsertRows(rows);
     // Nothing more until the bar's first probe has got through.
     if (!m_bar.IsProbeDone())
@@ -313,10 +289,7 @@ void CWatchListDlg::RunDataLogging() {
     }
     if (!m_checks.liveData && !m_checks.intraday)
         return;
-    const std::vector<WatchListRow> rows = Rows();
-    std::vector<RowCells> cells;
-    for (const WatchListRow& r : rows)
-        cells.push_back(WatchRowCells(r));
+    const std::vector<RowCells> cells = WatchRowsCells(Rows());
     if (m_checks.liveData)
         WriteLiveDataFile(root, now, indices, cells, report);
     if (m_checks.intraday)
@@ -328,10 +301,7 @@ void CWatchListDlg::RunLiveFeedCycle() {
         return;
     if (m_feed->IsStillActive())
         return; // the previous refresh is still on its way: this one is not fed
-    const std::vector<WatchListRow> rows = Rows();
-    std::vector<RowCells> cells;
-    for (const WatchListRow& r : rows)
-        cells.push_back(WatchRowCells(r));
+    const std::vector<RowCells> cells = WatchRowsCells(Rows());
     m_feed->Start(amilink::LiveFeedText(m_bar.PreviousNifty(), m_bar.NiftyRecord().last,
                                         m_bar.PreviousSensex(), m_bar.SensexRecord().last, cells));
 }
@@ -347,10 +317,7 @@ bool CWatchListDlg::IsFeedSending() const {
 void CWatchListDlg::ShowAlertPopup() {
     if (m_bAlertUp)
         return; // one alert box at a time
-    std::vector<WatchListRow> rows = Rows();
-    std::vector<RowCells> cells;
-    for (const WatchListRow& r : rows)
-        cells.push_back(WatchRowCells(r));
+    const std::vector<RowCells> cells = WatchRowsCells(Rows());
     const std::string text = AlertPopupText(AlertTimeText(Clock::Now()), cells, m_checks);
     if (text.empty())
         return;
@@ -395,10 +362,7 @@ void CWatchListDlg::AddWatchItem(const std::string& companyName, const std::stri
     const WatchItem item{companyName, exchange, symbol, alertSetting, lowerLimit, upperLimit};
     // The table gets the row at once; a failure there still leaves it on the list.
     db::RunReported([this](const std::string& e) { ReportDbError(e); },
-                    [&] {
-                        db::AppendWatchRow(m_set, item);
-                        return true;
-                    });
+                    [&] { db::AppendWatchRow(m_set, item); });
     AppendItem(item);
     RefreshWatchList();
 }
@@ -413,14 +377,11 @@ void CWatchListDlg::OnAdd() {
                        this);
         return;
     }
-    m_bar.SuspendRefresh();
-    {
-        CSearchCompanyDlg search(this, this);
-        if (search.DoModal() == ui::IDOK)
-            AddWatchItem(search.CompanyName(), search.Exchange(), search.Symbol(),
-                         search.AlertSetting(), search.LowerLimit(), search.UpperLimit());
-    }
-    m_bar.ResumeRefresh();
+    RefreshSuspension suspended(m_bar);
+    CSearchCompanyDlg search(this, this);
+    if (search.DoModal() == ui::IDOK)
+        AddWatchItem(search.CompanyName(), search.Exchange(), search.Symbol(),
+                     search.AlertSetting(), search.LowerLimit(), search.UpperLimit());
 }
 
 void CWatchListDlg::RebuildItemsFromRows(const std::vector<WatchListRow>& rows) {
@@ -454,14 +415,15 @@ void CWatchListDlg::OnDelete() {
         ui::messageBox("Please select atleast ONE company to delete", ui::MB_OK, this);
         return;
     }
-    m_bar.SuspendRefresh();
-    std::vector<int> selected;
-    for (int row = m_list->GetNextSelected(-1); row >= 0; row = m_list->GetNextSelected(row))
-        selected.push_back(row);
-    int removed = 0;
-    for (int row : selected)
-        m_list->DeleteItem(row - removed++); // each index corrected for the rows already gone
-    m_bar.ResumeRefresh();
+    {
+        RefreshSuspension suspended(m_bar);
+        std::vector<int> selected;
+        for (int row = m_list->GetNextSelected(-1); row >= 0; row = m_list->GetNextSelected(row))
+            selected.push_back(row);
+        int removed = 0;
+        for (int row : selected)
+            m_list->DeleteItem(row - removed++); // each index corrected for the rows already gone
+    }
     RebuildItemsFromRows(Rows());
     RefreshWatchList();
 }
@@ -498,13 +460,12 @@ void CWatchListDlg::OnSetAlert() {
     const double upper = ParseListNumber(m_list->GetItemText(row, kWcUpper));
     const double price = ParseListNumber(m_list->GetItemText(row, kWcPrice));
     CSetAlertDlg dlg(name, alert, lower, upper, price, this);
-    m_bar.SuspendRefresh();
+    RefreshSuspension suspended(m_bar);
     if (dlg.DoModal() == ui::IDOK) {
         db::RunReported([this](const std::string& e) { ReportDbError(e); },
                         [&] {
                             db::SetWatchAlert(m_set, symbol, dlg.AlertSetting(), dlg.LowerLimit(),
                                               dlg.UpperLimit());
-                            return true;
                         });
         // The list takes the values even when the table could not.
         for (WatchItem& item : m_items)
@@ -516,7 +477,6 @@ void CWatchListDlg::OnSetAlert() {
             }
         RefreshWatchList();
     }
-    m_bar.ResumeRefresh();
 }
 
 void CWatchListDlg::OnExport() {
@@ -530,11 +490,7 @@ void CWatchListDlg::OnExport() {
         return;
     m_strExportPath =
         paths::Join(paths::DataPath(paths::kWatchListData), ask.GetFileName() + ".csv");
-    const std::vector<WatchListRow> rows = Rows(); // the cells read from these
-    std::vector<RowCells> cells;
-    for (const WatchListRow& r : rows)
-        cells.push_back(WatchRowCells(r));
-    WriteExportFile(this, m_strExportPath, WatchExportCsv(cells), "WatchList");
+    WriteExportFile(this, m_strExportPath, WatchExportCsv(WatchRowsCells(Rows())), "WatchList");
 }
 
 void CWatchListDlg::OnCancel() {

@@ -9,7 +9,7 @@
 #include "db/recordsets.h"
 #include "platform/ui/dialog.h"
 #include "watch/core/alert_rules.h"
-#include "watch/core/watch_sort.h"
+#include "watch/core/watch_rows.h"
 #include "watch/watch_items.h"
 
 class CDesktopNotifier;

@@ -126,8 +126,7 @@ TEST_F(ClosingTest, EveryDialogOfTheBarAndTheWatchList) {
     };
     const Case cases[] = {
         {"About box", [this] { m_bar->OnAbout(); }},
-        {"close question",
-         [this] { m_bar->Control<QAbstractButton>(IDC_CLOSE)->click(); }},
+        {"close question", [this] { m_bar->Control<QAbstractButton>(IDC_CLOSE)->click(); }},
         {"Search Company to Watch", [this] { Watch().OnAdd(); }},
         {"New Listing inside the search",
          [this] {
@@ -141,8 +140,7 @@ TEST_F(ClosingTest, EveryDialogOfTheBarAndTheWatchList) {
              Watch().OnSetAlert();
          }},
         {"export name", [this] { Watch().OnExport(); }},
-        {"alert help",
-         [this] { Watch().Control<QAbstractButton>(IDC_WL_HELP)->click(); }},
+        {"alert help", [this] { Watch().Control<QAbstractButton>(IDC_WL_HELP)->click(); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -213,7 +211,8 @@ TEST_F(ClosingTest, TheLinkDialogAndTheWorkersBoxes) {
         ui::ResetEnding();
         StartBar();
         EndWhileOpen(c.open);
-        m_bar.reset(); // joins what the link dialog still runs: a worker left waiting would hang here
+        m_bar.reset(); // joins what the link dialog still runs: a worker left waiting would hang
+                       // here
     }
 }
 

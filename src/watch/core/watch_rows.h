@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "controls/core/cell_colors.h"
+#include "db/watch_table.h"
 #include "quotes/quote_record.h"
 
 // The previous refresh's values of one watched company, for the logs and the feed.
@@ -29,9 +30,16 @@ struct WatchListRow {
     QuoteRecord quote;
 };
 
+// The row of a watched company: its names and limits, its quote and its previous sample;
+// the per-cent change from price and change.
+WatchListRow MakeWatchListRow(const db::WatchRow& item, const QuoteRecord& quote,
+                              const PrevSample& prev);
+
 // A cell's text: numbers in the Indian number form, the volume without decimals.
 std::string WatchCellText(const WatchListRow& row, int column);
-RowCells WatchRowCells(const WatchListRow& row);
+// The cells of each row, as the colour rules, the logs, the feed and the export read them.
+// Each keeps its own copy of the row, so the cells outlive the rows they came from.
+std::vector<RowCells> WatchRowsCells(const std::vector<WatchListRow>& rows);
 
 // Whether sorting by the column means anything (the symbol and hidden columns do not).
 bool IsWatchSortColumn(int column);

@@ -1,4 +1,4 @@
-#include "watch/core/watch_sort.h"
+#include "watch/core/watch_rows.h"
 
 #include <algorithm>
 
@@ -49,8 +49,35 @@ std::string WatchCellText(const WatchListRow& r, int column) {
     }
 }
 
-RowCells WatchRowCells(const WatchListRow& row) {
-    return [&row](int column) { return WatchCellText(row, column); };
+WatchListRow MakeWatchListRow(const db::WatchRow& item, const QuoteRecord& q,
+                              const PrevSample& prev) {
+    WatchListRow r;
+    r.companyName = item.companyName;
+    r.exchange = item.exchange;
+    r.symbol = item.symbol;
+    r.alertSetting = item.alertSetting;
+    r.lowerLimit = item.lowerLimit;
+    r.upperLimit = item.upperLimit;
+    r.price = q.last;
+    r.change = q.change;
+    r.changePercent = ChangePercent(q.last, q.change);
+    r.volume = q.volume;
+    r.open = q.open;
+    r.high = q.high;
+    r.low = q.low;
+    r.yearLow = q.yearLow;
+    r.yearHigh = q.yearHigh;
+    r.prev = prev;
+    r.quote = q;
+    return r;
+}
+
+std::vector<RowCells> WatchRowsCells(const std::vector<WatchListRow>& rows) {
+    std::vector<RowCells> cells;
+    cells.reserve(rows.size());
+    for (const WatchListRow& row : rows)
+        cells.push_back([row](int column) { return WatchCellText(row, column); });
+    return cells;
 }
 
 bool IsWatchSortColumn(int column) {
