@@ -19,7 +19,7 @@
 #include "app/tour.h"
 #include "charts/hist_chart_dlg.h"
 #include "charts/live_chart_dlg.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/clock.h"
 #include "platform/base/paths.h"
 #include "platform/base/text.h"
@@ -110,6 +110,9 @@ std::string AppUsage() {
     return "Usage: koravel [options]\n"
            "  --market URL     base URL of the market services (default: the embedded simulated "
            "market)\n"
+           "  --live           real, delayed prices: the embedded market asks Yahoo Finance and\n"
+           "                   the NSE/BSE daily files (personal use only; see koravel-market\n"
+           "                   --help)\n"
            "  --clock TIME     start the program's clock and the simulated market at\n"
            "                   \"YYYY-MM-DD HH:MM:SS\" (local time, read as IST by the market)\n"
            "  --seed N         seed of the simulated market's prices (default 7)\n"
@@ -136,6 +139,8 @@ bool ParseAppOptions(int argc, char** argv, AppOptions& o, std::string& error) {
         } else if (a == "--market") {
             if (!value(o.market))
                 return false;
+        } else if (a == "--live") {
+            o.live = true;
         } else if (a == "--clock") {
             if (!value(v))
                 return false;
@@ -254,10 +259,20 @@ int RunKoravel(int argc, char** argv) {
     // The market: configured services, or the simulated market in this process.
     if (!options.market.empty())
         inet::SetCommandLineMarket(options.market);
-    std::unique_ptr<sim::MarketServer> market;
-    bool simulated = false;
+    std::unique_ptr<marketserver::MarketServer> market;
+    PriceSource priceSource = PriceSource::Configured;
     if (inet::NeedsEmbeddedMarket()) {
-        sim::MarketOptions mo;
+        marketserver::MarketOptions mo;
+        if (options.live && !tour) {
+            upstream::UpstreamOptions& u = mo.upstream.emplace();
+            // The services' hosts can be moved, as koravel-market --upstream-base does.
+            std::string error;
+            if (const char* bases = std::getenv("KORAVEL_UPSTREAM_BASE");
+                bases && *bases && !upstream::ParseUpstreamBases(bases, u, error)) {
+                std::fprintf(stderr, "koravel: KORAVEL_UPSTREAM_BASE: %s\n", error.c_str());
+                return 2;
+            }
+        }
         mo.seed = options.seed;
         mo.speed = tour ? 0 : options.speed;
         if (options.clock) {
@@ -265,13 +280,14 @@ int RunKoravel(int argc, char** argv) {
             sim::VirtualClock::Parse(*options.clock, t);
             mo.clock = t;
         }
-        market = sim::StartEmbeddedMarket(mo);
+        market = marketserver::StartEmbeddedMarket(mo);
         if (!market) {
-            std::fprintf(stderr, "koravel: the simulated market could not start on 127.0.0.1\n");
+            std::fprintf(stderr, "koravel: the embedded market could not start on 127.0.0.1\n");
             return 1;
         }
         inet::SetEmbeddedMarket(market->BaseUrl());
-        simulated = inet::ServiceBase(inet::Service::Quote) == market->BaseUrl();
+        if (inet::ServiceBase(inet::Service::Quote) == market->BaseUrl())
+            priceSource = market->IsUpstream() ? PriceSource::Live : PriceSource::Simulated;
         if (tour) {
             SeedTourWatchList(market->Engine(), market->Clock().Now());
             CTour::RunSeeds();
@@ -283,7 +299,7 @@ int RunKoravel(int argc, char** argv) {
 
     CMainBarDlg bar;
     bar.SetShowSplash(!options.noSplash && !tour);
-    bar.SetSimulated(simulated);
+    bar.SetPriceSource(priceSource);
     int exitCode = 0;
     QObject::connect(&bar, &CMainBarDlg::closed, &app, [&](int code) {
         exitCode = code;
@@ -308,7 +324,7 @@ int RunKoravel(int argc, char** argv) {
             // program's clocks together.
             tourRun = std::make_unique<CTour>(
                 bar, QString::fromStdString(options.tourDir), [&market](int seconds) {
-                    if (market)
+                    if (market && market->Simulation())
                         market->Clock().Set(market->Clock().Now() + seconds);
                     const LocalTime now = Clock::Now();
                     const std::int64_t t = DaysFromCivil(now.year, now.month, now.day) * 86400 +

@@ -10,6 +10,7 @@ class QSocketNotifier;
 // How the program was started.
 struct AppOptions {
     std::string market; // --market URL
+    bool live = false;  // --live: the embedded market asks the public services
     std::optional<std::string>
         clock; // --clock "YYYY-MM-DD HH:MM:SS": the program's and the market's time
     unsigned long long seed = 7; // --seed N for the embedded market

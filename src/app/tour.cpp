@@ -21,7 +21,7 @@
 #include "charts/live_chart_dlg.h"
 #include "db/operations.h"
 #include "db/watch_table.h"
-#include "marketsim/price_engine.h"
+#include "marketserver/simulated/price_engine.h"
 
 namespace {
 
@@ -169,7 +169,7 @@ void CTour::Run() {
     }
 
     {
-        CAboutDlg about(true, &m_bar);
+        CAboutDlg about(PriceSource::Simulated, &m_bar);
         about.EnsureInitialized();
         about.show();
         Wait(150);

@@ -113,7 +113,7 @@ protected:
 
     testsupport::TempDir m_dir;
     std::vector<std::unique_ptr<testsupport::ScopedEnv>> m_env;
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
     bool m_closed = false;
 };

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
 #include "quotes/indian_number.h"
@@ -113,13 +113,13 @@ std::string PlainIndian(double value) {
 // ---- the corpus ------------------------------------------------------------------------
 
 std::vector<std::string> MarketLines() {
-    sim::MarketOptions o;
+    marketserver::MarketOptions o;
     o.seed = 7;
     sim::CivilSeconds start = 0;
     sim::VirtualClock::Parse("2026-12-07 11:00:00", start);
     o.clock = start;
     o.speed = 0;
-    sim::MarketServer market(o);
+    marketserver::MarketServer market(o);
     std::string target = "/d/quotes.csv?s=";
     bool first = true;
     for (const auto& s : market.Engine().universe().Symbols()) {
