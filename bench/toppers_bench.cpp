@@ -12,7 +12,7 @@
 #include "catalogue/catalogue.h"
 #include "controls/quote_lists.h"
 #include "market/toppers_dlg.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"
 #include "platform/ui/message_box.h"
@@ -23,14 +23,14 @@
 
 namespace {
 
-sim::MarketServer* g_market = nullptr;
+marketserver::MarketServer* g_market = nullptr;
 
 // state.range(0): milliseconds the market waits before each answer (0: loopback as it is;
 // 100: roughly what a real service over the internet costs per request).
 void RunFetches(benchmark::State& state, int batchLimit) {
     if (state.range(0) > 0)
-        g_market->AddFault(
-            sim::Fault::Make(sim::FaultKind::Delay, -1, "", static_cast<int>(state.range(0))));
+        g_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, -1, "",
+                                                     static_cast<int>(state.range(0))));
     FakeBar bar;
     CToppersDlg page(bar);
     page.SetBatchLimit(batchLimit);
@@ -111,8 +111,11 @@ int main(int argc, char** argv) {
     inet::GlobalInit();
     testsupport::TempDir dir;
     setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);
-    setup::Options o{dir.file("root"), dir.file("root/CompanyList.db"), dir.file("odbc.ini"),
-                     false};
+    setup::Options o;
+    o.root = dir.file("root");
+    o.dbFile = dir.file("root/CompanyList.db");
+    o.odbcIni = dir.file("odbc.ini");
+    o.replaceDsn = true; // its own, even where the system names a shared CompanyList
     std::ostringstream out, err;
     if (setup::Run(o, out, err) != 0) {
         std::fprintf(stderr, "%s", err.str().c_str());

@@ -96,8 +96,11 @@ int main(int argc, char** argv) {
     // A data source of its own, so the page loads and saves somewhere harmless.
     testsupport::TempDir dir;
     setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);
-    setup::Options o{dir.file("root"), dir.file("root/CompanyList.db"), dir.file("odbc.ini"),
-                     false};
+    setup::Options o;
+    o.root = dir.file("root");
+    o.dbFile = dir.file("root/CompanyList.db");
+    o.odbcIni = dir.file("odbc.ini");
+    o.replaceDsn = true; // its own, even where the system names a shared CompanyList
     std::ostringstream out, err;
     setup::Run(o, out, err);
     Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));

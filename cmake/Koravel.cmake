@@ -10,3 +10,10 @@ function(koravel_test name)
     set_tests_properties(${name} PROPERTIES TIMEOUT 300
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KORAVEL_TEST_DATA=${PROJECT_SOURCE_DIR}/data")
 endfunction()
+
+# koravel_com_server(<target>): a component library that exports only the entry points.
+function(koravel_com_server target)
+    set(map ${PROJECT_SOURCE_DIR}/cmake/com_server.map)
+    target_link_options(${target} PRIVATE -Wl,--version-script=${map})
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${map})
+endfunction()

@@ -94,13 +94,13 @@ void CAmiBrokerLinkDlg::BuildTemplate() {
 }
 
 void CAmiBrokerLinkDlg::Open() {
-    // 1. The component model for this thread.
+    // The component model for this thread.
     CoInitialize(nullptr);
-    // 3. Buttons by the feed's state; no back-fill running.
+    // Buttons by the feed's state; no back-fill running.
     SetFeedButtons();
     GetDlgItem(IDC_AB_STOP_BACKFILL)->setEnabled(false);
     m_progress->hide();
-    // 4. This opening's own bridge.
+    // This opening's own bridge.
     m_bridge.Reset();
     if (FAILED(amilink::CreateBridge(m_bridge))) {
         m_bridge.Reset();
@@ -112,7 +112,7 @@ void CAmiBrokerLinkDlg::Open() {
             amilink::BackfillBridge().ready = false; // made again when the program is back
         }
     }
-    // 5. Empty status texts.
+    // Empty status texts.
     SetDlgItemText(IDC_AB_SYNC_STATUS, m_strSyncStatus = "");
     SetBackfillStatus("");
 }
@@ -257,6 +257,9 @@ void CAmiBrokerLinkDlg::Step() {
 }
 
 void CAmiBrokerLinkDlg::OnStopBackfill() {
+    // A second press while the first one waits would step the position back twice.
+    if (m_bStopping)
+        return;
     SetBackfillStatus("BACKFILL Stopping");
     amilink::BackfillWorkers::RunFlag() = 0;
     // Waits for the worker, still answering any box it shows.

@@ -49,6 +49,18 @@ public:
     virtual CBarPage* FindPage(BarPage page) const = 0;
 };
 
+// The bar's refresh stands still while a modal dialog of a page is up, on every way out.
+class RefreshSuspension final {
+public:
+    explicit RefreshSuspension(IBar& bar) : m_bar(bar) { m_bar.SuspendRefresh(); }
+    ~RefreshSuspension() { m_bar.ResumeRefresh(); }
+    RefreshSuspension(const RefreshSuspension&) = delete;
+    RefreshSuspension& operator=(const RefreshSuspension&) = delete;
+
+private:
+    IBar& m_bar;
+};
+
 // A page as the bar sees it: a window, and for pages that add symbols, the entries of the
 // request with the records the bar overwrites after each refresh.
 class CBarPage {

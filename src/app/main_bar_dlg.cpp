@@ -36,6 +36,9 @@ constexpr const char* kLiveChartOptions =
 constexpr const char* kLiveChartClosed =
     "Market is not open at the moment. Please use Live Charting During\n"
     "Market Hours i.e. 9:55AM-3:30PM during working days";
+constexpr const char* kNoTrayMessage =
+    "This desktop has no notification area to keep Koravel in, so the bar is minimised "
+    "instead.\nBring it back from the desktop's list of windows.";
 constexpr const char* kTrayTip = "           Koravel !      \nDouble Click to Show/Hide";
 
 std::map<int, BarAction>& Actions() {
@@ -130,11 +133,11 @@ void CMainBarDlg::BuildTemplate() {
 }
 
 bool CMainBarDlg::OnInitDialog() {
-    // 1. The buttons' look.
-    for (int id : {1015, 1017, 1180, 1018, 1020, 1021, 1019, 1022, 1024, 1025, 1026})
+    // The buttons' look.
+    for (int id : {IDC_WATCHLIST, IDC_WORLD, IDC_TICKER_BAR, IDC_INDICES, IDC_TOPPERS, IDC_PROFILE,
+                   IDC_ABOUT, IDC_LIVE_CHART, IDC_FUTURES, IDC_AMIBROKER, IDC_CLOSE})
         CColorButton::Attach(id, this, colors::kPage, colors::kButtonText, colors::kDisabledText,
                              colors::kBevel);
-    // 2. Tooltips.
     const std::pair<int, const char*> tips[] = {
         {IDC_PROFILE, "My Profile"},
         {IDC_WATCHLIST, "My Watch List"},
@@ -153,27 +156,28 @@ bool CMainBarDlg::OnInitDialog() {
         if (QWidget* w = GetDlgItem(id))
             w->setToolTip(tip);
     setToolTip("Right Click to reposition Koravel");
-    // 3. Background and icon.
+    // Background and icon.
     SetPageColor(colors::kPage);
-    // 4. The splash.
     CSplashWnd::EnableSplashScreen(m_bShowSplash);
     if (m_bShowSplash)
         CSplashWnd::ShowSplashScreen(3000, QPixmap(":/bitmaps/167.png"), this);
-    // 5. Title.
     setWindowTitle("Koravel");
-    if (m_bSimulated) {
-        auto* simulated =
-            AddStatic(-1, "SIMULATED MARKET", 212, 5, 110, 9, Qt::AlignRight | Qt::AlignVCenter);
+    if (m_priceSource != PriceSource::Configured) {
+        const bool live = m_priceSource == PriceSource::Live;
+        auto* simulated = AddStatic(-1, live ? kLiveLabel : kSimulatedLabel, live ? 122 : 212, 5,
+                                    live ? 200 : 110, 9, Qt::AlignRight | Qt::AlignVCenter);
         QFont f = simulated->font();
         f.setBold(true);
         simulated->setFont(f);
         simulated->setStyleSheet("color: #fff6a8;");
         simulated->setToolTip(
-            "Prices come from the built-in simulated market, not from an exchange");
+            live ? "Delayed prices from Yahoo Finance and the exchanges' daily files, for "
+                   "personal use only"
+                 : "Prices come from the built-in simulated market, not from an exchange");
         simulated->lower();
         GetDlgItem(IDC_BANNER)->lower();
     }
-    // 6. The index list and its columns.
+    // The index list and its columns.
     m_list->SetGridLines(true);
     const std::pair<const char*, int> columns[] = {
         {" Index", 75},   {"Curr.Price", 75}, {"Date    ", 75}, {"Chng  ", 60},   {"Chng %", 60},
@@ -183,47 +187,24 @@ bool CMainBarDlg::OnInitDialog() {
         m_list->InsertColumn(i, columns[i].first, LVCFMT_RIGHT, columns[i].second);
     m_list->SetTextCallback([this](int row, int col) -> std::string {
         const QuoteRecord* r = IndexRow(row);
-        if (!r)
-            return {};
-        switch (col) {
-        case 0:
-            return r->symbol;
-        case 1:
-            return FormatIndianNumber(r->last);
-        case 2:
-            return r->date;
-        case 3:
-            return FormatIndianNumber(r->change);
-        case 4:
-            return FormatIndianNumber(r->changePercent);
-        case 5:
-            return FormatIndianNumber(r->open);
-        case 6:
-            return FormatIndianNumber(r->high);
-        case 7:
-            return FormatIndianNumber(r->low);
-        case 8:
-            return FormatIndianNumber(r->previous);
-        default:
-            return {};
-        }
+        return r ? IndexCellText(*r, col) : std::string();
     });
     m_list->SetConnectedFlag([this] { return m_bConnected != 0; });
-    // 7. The two rows from the still empty records.
+    // The two rows from the still empty records.
     InsertIndexRows();
     // Drags start on the free surface and on the pictures.
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
     UpdateButtons();
-    // 8. Top centre.
+    // Top centre.
     adjustSize();
     PlaceBar(ID_TOP_CENTER);
-    // 9. The refresh timer, and a first tick at once.
+    // The refresh timer, and a first tick at once.
     SetTimer(kRefreshTimer, m_nRefreshInterval);
     PostMessage(ui::WM_TIMER_POSTED);
-    // 10. The tray icon.
+    // The tray icon.
     AddTrayIcon();
-    // 11. The watch list, hidden, so alerts and logging run from the start.
+    // The watch list, hidden, so alerts and logging run from the start.
     if (const BarPageFactory& make = BarPageFactoryOf(BarPage::Watchlist)) {
         PageSlot& slot = Slot(BarPage::Watchlist);
         slot.page = make(*this);
@@ -301,6 +282,9 @@ bool CMainBarDlg::RunProbe() {
 }
 
 std::string CMainBarDlg::BuildBarRequest() {
+    // What is asked is remembered: the answer goes to these pages and symbols, whatever
+    // opens, closes or changes while it is on its way.
+    m_asked.clear();
     auto block = [this](BarPage page) {
         RequestBlock b;
         const PageSlot& slot = Slot(page);
@@ -309,11 +293,12 @@ std::string CMainBarDlg::BuildBarRequest() {
         b.exists = true;
         for (int i = 0, n = slot.page->QuoteCount(); i < n; ++i)
             b.symbols.push_back(slot.page->QuoteSymbol(i));
+        m_asked.push_back({page, slot.window, b.symbols});
         return b;
     };
-    return BuildQuoteRequest(BuildBarSymbolList(block(BarPage::Watchlist), block(BarPage::Profile),
-                                                block(BarPage::World), block(BarPage::Indices)),
-                             kQuoteFormatFull);
+    const RequestBlock watch = block(BarPage::Watchlist), profile = block(BarPage::Profile),
+                       world = block(BarPage::World), indices = block(BarPage::Indices);
+    return BuildQuoteRequest(BuildBarSymbolList(watch, profile, world, indices), kQuoteFormatFull);
 }
 
 void CMainBarDlg::StartQuoteFetch() {
@@ -377,17 +362,21 @@ bool CMainBarDlg::DistributeQuoteLines(const std::vector<std::string>& lines) {
             return false;
         ParseQuoteLine(lines[next++], *r);
     }
-    for (BarPage page : {BarPage::Watchlist, BarPage::Profile, BarPage::World, BarPage::Indices}) {
-        PageSlot& slot = Slot(page);
-        if (!slot.window || !slot.page)
-            continue;
-        const int count = slot.page->QuoteCount();
-        for (int i = 0; i < count; ++i) {
-            if (next >= lines.size())
-                return false;
-            ParseQuoteLine(lines[next++], slot.page->QuoteSlot(i));
+    for (const AskedBlock& asked : m_asked) {
+        if (lines.size() - next < asked.symbols.size())
+            return false;
+        PageSlot& slot = Slot(asked.page);
+        // A page that went, or whose list changed, since the request skips this answer.
+        bool same = slot.window && slot.window == asked.window && slot.page &&
+                    slot.page->QuoteCount() == static_cast<int>(asked.symbols.size());
+        for (int i = 0; same && i < static_cast<int>(asked.symbols.size()); ++i)
+            same = slot.page->QuoteSymbol(i) == asked.symbols[i];
+        if (same) {
+            for (std::size_t i = 0; i < asked.symbols.size(); ++i)
+                ParseQuoteLine(lines[next + i], slot.page->QuoteSlot(static_cast<int>(i)));
+            slot.page->OnBarRefresh();
         }
-        slot.page->OnBarRefresh();
+        next += asked.symbols.size();
     }
     return true;
 }
@@ -585,7 +574,7 @@ void CMainBarDlg::OnCloseButton() {
 }
 
 void CMainBarDlg::OnAbout() {
-    CAboutDlg about(m_bSimulated, this);
+    CAboutDlg about(m_priceSource, this);
     about.DoModal();
 }
 
@@ -600,6 +589,13 @@ void CMainBarDlg::CloseBar(int exitCode) {
         return;
     m_bClosing = true;
     m_nExitCode = exitCode;
+    KillTimer(kRefreshTimer);
+    // From inside a dialog or a box (a signal, logout, the tray's Exit under a box) the
+    // pages must not go while that dialog still runs: they go once every loop has ended.
+    ui::EndProgram([this, exitCode] { TearDown(exitCode); });
+}
+
+void CMainBarDlg::TearDown(int exitCode) {
     KillTimer(kRefreshTimer);
     for (auto& slot : m_pages) {
         delete slot.window.data(); // pages keep what they must (the watch list saves) as they go
@@ -655,8 +651,7 @@ void CMainBarDlg::OnTrayNotify(int iconId, int mouseMessage) {
     switch (mouseMessage) {
     case kTrayLeftDoubleClick:
         if (m_bHidden == 0) {
-            HideAll();
-            m_bHidden = 1;
+            HideToTray();
         } else {
             ShowAll();
             m_bHidden = 0;
@@ -682,6 +677,34 @@ void CMainBarDlg::ShowAll() {
             DockPage(slot.window);
             slot.window->show();
         }
+}
+
+void CMainBarDlg::HideToTray() {
+    const bool trayThere =
+        m_trayProbe ? m_trayProbe() : m_bIconAdded && QSystemTrayIcon::isSystemTrayAvailable();
+    if (trayThere) {
+        HideAll();
+        m_bHidden = 1;
+        return;
+    }
+    // No notification area (or it went away): hidden, the bar could never be found again.
+    // Minimised, the desktop's window list brings it back.
+    ui::messageBox(kNoTrayMessage, ui::MB_OK | ui::MB_ICONINFORMATION, this);
+    for (auto& slot : m_pages)
+        if (slot.window && slot.shown)
+            slot.window->hide();
+    m_bHidden = 1;
+    m_bMinimisedForTray = true;
+    showMinimized();
+}
+
+void CMainBarDlg::changeEvent(QEvent* e) {
+    ui::CDialog::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && m_bMinimisedForTray && !isMinimized()) {
+        m_bMinimisedForTray = false;
+        ShowAll();
+        m_bHidden = 0;
+    }
 }
 
 void CMainBarDlg::HideAll() {
@@ -773,8 +796,7 @@ void CMainBarDlg::OnCommand(int command) {
         m_bHidden = 0;
         break;
     case ID_TRAY_HIDE:
-        HideAll();
-        m_bHidden = 1;
+        HideToTray();
         break;
     default:
         break;

@@ -8,6 +8,7 @@
 
 #include "app/bar_page.h"
 #include "app/core/bar_rules.h"
+#include "app/price_source.h"
 #include "platform/ui/dialog.h"
 #include "quotes/quote_fetcher.h"
 #include "quotes/quote_record.h"
@@ -93,7 +94,7 @@ public:
 
     // Options set before the window is created.
     void SetShowSplash(bool show) { m_bShowSplash = show; }
-    void SetSimulated(bool simulated) { m_bSimulated = simulated; }
+    void SetPriceSource(PriceSource source) { m_priceSource = source; }
 
     // The refresh cycle.
     std::string BuildBarRequest();
@@ -112,6 +113,10 @@ public:
     void OnCommand(int command);
     void ShowAll();
     void HideAll();
+    // Hides the bar and its page into the tray; without a tray it minimises them instead.
+    void HideToTray();
+    // Whether a tray is there to come back from (tests stand in for the desktop's).
+    void SetTrayProbe(std::function<bool()> probe) { m_trayProbe = std::move(probe); }
     int IsHidden() const { return m_bHidden; }
     bool IsIconAdded() const { return m_bIconAdded; }
     // The context menu at a screen point (what a right click on the bar shows).
@@ -130,7 +135,8 @@ public:
 
     // Every page writes what it keeps.
     void SaveAll();
-    // Ends the program: pages go (saving what they keep), the tray icon is removed.
+    // Ends the program: open dialogs and boxes close as cancelled, then the pages go (saving
+    // what they keep) and the tray icon is removed.
     void CloseBar(int exitCode = 0);
     int ExitCode() const { return m_nExitCode; }
 
@@ -153,6 +159,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     struct PageSlot {
@@ -160,8 +167,15 @@ private:
         CBarPage* page = nullptr;
         bool shown = false;
     };
+    // A page's part of the request in flight.
+    struct AskedBlock {
+        BarPage page;
+        QPointer<ui::CDialog> window;
+        std::vector<std::string> symbols;
+    };
 
     void BuildTemplate();
+    void TearDown(int exitCode);
     bool RunProbe();
     void OnQuotesReady(int result);
     bool DistributeQuoteLines(const std::vector<std::string>& lines);
@@ -181,6 +195,7 @@ private:
     QuoteRecord m_nifty, m_sensex, m_dollar;
     double m_prevNifty = 0, m_prevSensex = 0;
     std::string m_strRequest;
+    std::vector<AskedBlock> m_asked;
     QuoteFetcher m_fetcher;
     int m_bConnected = 0;
     int m_bProbeDone = 0;
@@ -200,8 +215,10 @@ private:
     int m_bHidden = 0;
     bool m_bIconAdded = false;
     bool m_bShowSplash = true;
-    bool m_bSimulated = false;
+    PriceSource m_priceSource = PriceSource::Configured;
     bool m_bClosing = false;
+    bool m_bMinimisedForTray = false;
+    std::function<bool()> m_trayProbe;
     int m_nExitCode = 0;
 
     CIndexListCtrl* m_list = nullptr;

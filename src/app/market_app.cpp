@@ -19,7 +19,7 @@
 #include "app/tour.h"
 #include "charts/hist_chart_dlg.h"
 #include "charts/live_chart_dlg.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/clock.h"
 #include "platform/base/paths.h"
 #include "platform/base/text.h"
@@ -34,6 +34,7 @@ namespace {
 constexpr const char* kTourClock = "2026-12-07 11:00:00";
 
 int g_signalPipe[2] = {-1, -1};
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void OnSignal(int signal) {
     const char c = static_cast<char>(signal);
@@ -72,10 +73,46 @@ private:
 
 } // namespace
 
+TerminationSignals::TerminationSignals(CMainBarDlg& bar) {
+    if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    // The handler runs wherever the event loop stands, inside a dialog or a box too: it
+    // saves first, then the bar's end closes whatever is open before the pages go.
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &bar, [&bar] {
+        char c = 0;
+        while (read(g_signalPipe[0], &c, 1) == 1) {
+        }
+        ui::SetNonInteractive(true); // a box now could hold the end up
+        bar.SaveAll();
+        bar.CloseBar(0);
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int s : kEndSignals)
+        sigaction(s, &sa, nullptr);
+}
+
+TerminationSignals::~TerminationSignals() {
+    if (!m_notifier)
+        return;
+    for (int s : kEndSignals)
+        signal(s, SIG_DFL);
+    m_notifier.reset();
+    close(g_signalPipe[0]);
+    close(g_signalPipe[1]);
+    g_signalPipe[0] = g_signalPipe[1] = -1;
+}
+
 std::string AppUsage() {
     return "Usage: koravel [options]\n"
            "  --market URL     base URL of the market services (default: the embedded simulated "
            "market)\n"
+           "  --live           real, delayed prices: the embedded market asks Yahoo Finance and\n"
+           "                   the NSE/BSE daily files (personal use only; see koravel-market\n"
+           "                   --help)\n"
            "  --clock TIME     start the program's clock and the simulated market at\n"
            "                   \"YYYY-MM-DD HH:MM:SS\" (local time, read as IST by the market)\n"
            "  --seed N         seed of the simulated market's prices (default 7)\n"
@@ -102,6 +139,8 @@ bool ParseAppOptions(int argc, char** argv, AppOptions& o, std::string& error) {
         } else if (a == "--market") {
             if (!value(o.market))
                 return false;
+        } else if (a == "--live") {
+            o.live = true;
         } else if (a == "--clock") {
             if (!value(v))
                 return false;
@@ -186,6 +225,8 @@ int RunKoravel(int argc, char** argv) {
         so.root = root;
         so.dbFile = root + "/CompanyList.db";
         so.odbcIni = root + "/odbc.ini";
+        // Its own data source even where the system names a shared CompanyList.
+        so.replaceDsn = true;
         // The bridge and the charting-program stand-in beside the program, registered in
         // the tour's own registry.
         setenv("KORAVEL_COM_REGISTRY", (root + "/registry.ini").c_str(), 1);
@@ -218,10 +259,20 @@ int RunKoravel(int argc, char** argv) {
     // The market: configured services, or the simulated market in this process.
     if (!options.market.empty())
         inet::SetCommandLineMarket(options.market);
-    std::unique_ptr<sim::MarketServer> market;
-    bool simulated = false;
+    std::unique_ptr<marketserver::MarketServer> market;
+    PriceSource priceSource = PriceSource::Configured;
     if (inet::NeedsEmbeddedMarket()) {
-        sim::MarketOptions mo;
+        marketserver::MarketOptions mo;
+        if (options.live && !tour) {
+            upstream::UpstreamOptions& u = mo.upstream.emplace();
+            // The services' hosts can be moved, as koravel-market --upstream-base does.
+            std::string error;
+            if (const char* bases = std::getenv("KORAVEL_UPSTREAM_BASE");
+                bases && *bases && !upstream::ParseUpstreamBases(bases, u, error)) {
+                std::fprintf(stderr, "koravel: KORAVEL_UPSTREAM_BASE: %s\n", error.c_str());
+                return 2;
+            }
+        }
         mo.seed = options.seed;
         mo.speed = tour ? 0 : options.speed;
         if (options.clock) {
@@ -229,13 +280,14 @@ int RunKoravel(int argc, char** argv) {
             sim::VirtualClock::Parse(*options.clock, t);
             mo.clock = t;
         }
-        market = sim::StartEmbeddedMarket(mo);
+        market = marketserver::StartEmbeddedMarket(mo);
         if (!market) {
-            std::fprintf(stderr, "koravel: the simulated market could not start on 127.0.0.1\n");
+            std::fprintf(stderr, "koravel: the embedded market could not start on 127.0.0.1\n");
             return 1;
         }
         inet::SetEmbeddedMarket(market->BaseUrl());
-        simulated = inet::ServiceBase(inet::Service::Quote) == market->BaseUrl();
+        if (inet::ServiceBase(inet::Service::Quote) == market->BaseUrl())
+            priceSource = market->IsUpstream() ? PriceSource::Live : PriceSource::Simulated;
         if (tour) {
             SeedTourWatchList(market->Engine(), market->Clock().Now());
             CTour::RunSeeds();
@@ -247,7 +299,7 @@ int RunKoravel(int argc, char** argv) {
 
     CMainBarDlg bar;
     bar.SetShowSplash(!options.noSplash && !tour);
-    bar.SetSimulated(simulated);
+    bar.SetPriceSource(priceSource);
     int exitCode = 0;
     QObject::connect(&bar, &CMainBarDlg::closed, &app, [&](int code) {
         exitCode = code;
@@ -255,24 +307,11 @@ int RunKoravel(int argc, char** argv) {
     });
 
     // Termination signals end the program cleanly: pages save what they keep.
-    if (pipe2(g_signalPipe, O_CLOEXEC) == 0) {
-        auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &bar, [&bar] {
-            char c = 0;
-            [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &c, 1);
-            ui::SetNonInteractive(true); // a box now could hold the end up
-            bar.SaveAll();
-            bar.CloseBar(0);
-        });
-        struct sigaction sa {};
-        sa.sa_handler = OnSignal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART;
-        for (int s : {SIGTERM, SIGINT, SIGHUP})
-            sigaction(s, &sa, nullptr);
-    }
+    TerminationSignals signalsEnd(bar);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &bar,
                      [&bar](QSessionManager&) { bar.SaveAll(); });
+    // However the loop ends, no worker may be left waiting on a box nobody will show.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &bar, [] { ui::EndProgram(nullptr); });
 
     // The bar starts inside the main event loop: a message box during its start-up (a
     // missing data source, say) then runs nested in that loop, and the end of the program
@@ -285,7 +324,7 @@ int RunKoravel(int argc, char** argv) {
             // program's clocks together.
             tourRun = std::make_unique<CTour>(
                 bar, QString::fromStdString(options.tourDir), [&market](int seconds) {
-                    if (market)
+                    if (market && market->Simulation())
                         market->Clock().Set(market->Clock().Now() + seconds);
                     const LocalTime now = Clock::Now();
                     const std::int64_t t = DaysFromCivil(now.year, now.month, now.day) * 86400 +

@@ -56,7 +56,7 @@ void CTickerBarDlg::BuildTemplate() {
 }
 
 bool CTickerBarDlg::OnInitDialog() {
-    // 1. Top centre of the screen, above other windows.
+    // Top centre of the screen, above other windows.
     if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
         const QRect desk = s->geometry();
         const BarRect desktop{desk.left(), desk.top(), desk.left() + desk.width(),
@@ -64,16 +64,15 @@ bool CTickerBarDlg::OnInitDialog() {
         const BarPoint pt = PlaceBarPosition(ID_TOP_CENTER, desktop, 0, width(), height(), {});
         move(pt.x, pt.y);
     }
-    // 2. Colours.
     SetPageColor(colors::kPage);
     CColorButton::Attach(IDC_BACK_TO_BAR, this, colors::kPage, colors::kButtonText,
                          colors::kDisabledText, colors::kBevel);
     m_niftyValue->SetTextColor(colors::kBlue);
-    // 3. The speed control.
+    // The speed control.
     m_speed->setRange(0, 600);
     m_speed->setValue(kInitialSpeed);
     m_nSpeed = m_speed->value();
-    // 4. The scroller.
+    // The scroller.
     m_scroller->SetBkColor(colors::kWhite);
     m_scroller->SetSpeed(m_nSpeed);
     // Drags start on the free surface; the speed is taken when the mouse lets go of it.

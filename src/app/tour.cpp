@@ -21,7 +21,7 @@
 #include "charts/live_chart_dlg.h"
 #include "db/operations.h"
 #include "db/watch_table.h"
-#include "marketsim/price_engine.h"
+#include "marketserver/simulated/price_engine.h"
 
 namespace {
 
@@ -68,7 +68,6 @@ void SeedTourWatchList(const sim::PriceEngine& engine, std::int64_t marketTime) 
         [&] {
             CSelCompanyListset set;
             db::ReplaceWatchList(set, rows);
-            return true;
         });
 }
 
@@ -170,7 +169,7 @@ void CTour::Run() {
     }
 
     {
-        CAboutDlg about(true, &m_bar);
+        CAboutDlg about(PriceSource::Simulated, &m_bar);
         about.EnsureInitialized();
         about.show();
         Wait(150);
@@ -192,7 +191,8 @@ void CTour::Run() {
         if (!BarPageFactoryOf(page))
             continue;
         const std::string name = PageInfo(page).name;
-        if (std::any_of(Steps().begin(), Steps().end(), [&](const auto& s) { return s.first == name; }))
+        if (std::any_of(Steps().begin(), Steps().end(),
+                        [&](const auto& s) { return s.first == name; }))
             continue; // the page's own step shows it with its data
         const int seen = m_bar.RefreshCount();
         m_bar.OnPageButton(page);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bridge/pellar_rules.h"
+#include "platform/base/symbol_name.h"
 #include "platform/base/text.h"
 #include "platform/com/dispatch.h"
 
@@ -155,11 +156,16 @@ HRESULT clsdll::fnAddStocks(BSTR* strTicker, VARIANT* result) {
     Empty(result);
     if (HRESULT hr = Open(); FAILED(hr))
         return hr;
-    std::vector<std::string> symbols;
-    if (HRESULT hr = pellar::ParseCsv(strTicker ? BstrToString(*strTicker) : "", symbols);
-        FAILED(hr))
+    std::vector<std::string> list;
+    if (HRESULT hr = pellar::ParseCsv(strTicker ? BstrToString(*strTicker) : "", list); FAILED(hr))
         return hr;
-    for (const std::string& symbol : symbols) {
+    for (const std::string& symbol : list) {
+        // A list without its closing comma ends in an empty field: no stock for it.
+        if (symbol.empty())
+            continue;
+        // Tickers name files and folders in charting programs: only symbols get through.
+        if (!symbols::IsValidSymbol(symbol))
+            return E_INVALIDARG;
         ComPtr<IDispatch> stock;
         bool found = false;
         if (HRESULT hr = FindStock(symbol, stock, found); FAILED(hr))

@@ -2,7 +2,7 @@
 
 #include <climits>
 #include <cmath>
-#include <ctime>
+#include <string_view>
 
 #include "platform/base/clock.h"
 #include "platform/base/text.h"
@@ -25,25 +25,34 @@ std::string TrimBlanks(const std::string& s) {
 
 HRESULT ParseCsv(const std::string& lineIn, std::vector<std::string>& fields) {
     fields.clear();
-    std::string rest = TrimBlanks(lineIn);
+    // The rest of the line is a position in the trimmed line, never a copy: a long line
+    // costs time in proportion to its length.
+    const std::string line = TrimBlanks(lineIn);
+    const std::string_view all(line);
+    std::size_t pos = 0;
     std::int32_t count = 0;
-    while (!rest.empty()) {
+    while (pos < all.size()) {
         if (count == 32767)
             return DISP_E_OVERFLOW; // the count is a 16-bit number
-        std::string field;
+        const std::string_view rest = all.substr(pos);
+        std::string_view field;
         if (rest.front() == '"') {
             const std::size_t close = rest.find('"', 1);
-            if (close == std::string::npos)
+            if (close == std::string_view::npos)
                 return CTL_E_ILLEGALFUNCTIONCALL;
             field = rest.substr(1, close - 1);
-        } else if (const std::size_t comma = rest.find(','); comma != std::string::npos) {
+        } else if (const std::size_t comma = rest.find(','); comma != std::string_view::npos) {
             field = rest.substr(0, comma);
         }
-        fields.push_back(field);
+        fields.emplace_back(field);
         // The next comma is looked for from the 1-based position len | 1.
         const std::size_t from = (field.size() | 1) - 1;
         const std::size_t comma = rest.find(',', from);
-        rest = comma == std::string::npos ? std::string() : TrimBlanks(rest.substr(comma + 1));
+        if (comma == std::string_view::npos)
+            break;
+        pos += comma + 1;
+        while (pos < all.size() && all[pos] == ' ')
+            ++pos; // the line's end has no blanks left: only the front needs trimming
         ++count;
     }
     return S_OK;
@@ -77,11 +86,11 @@ std::vector<std::string> Split(const std::string& s, char separator) {
 }
 
 DATE LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    const std::int64_t days = DaysFromCivil(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
-    return com::DateFromUnixSeconds(days * 86400 + tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec);
+    // The host program's clock: with a clock set on its command line, live bars carry the
+    // same time as everything else the program does.
+    const LocalTime t = Clock::Now();
+    const std::int64_t days = DaysFromCivil(t.year, t.month, t.day);
+    return com::DateFromUnixSeconds(days * 86400 + t.SecondsOfDay());
 }
 
 } // namespace pellar

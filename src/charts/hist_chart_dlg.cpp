@@ -1,5 +1,6 @@
 #include "charts/hist_chart_dlg.h"
 
+#include <iterator>
 #include <map>
 
 #include <QCheckBox>
@@ -113,7 +114,13 @@ void CHistChartDlg::BuildTemplate() {
     group("Overlays", 5, 343, 379, 27);
     row(kOverlays, 9, 354, 60, 4);
     group("Indicators", 5, 373, 379, 27);
-    row(kIndicators, 9, 384, 38, 3);
+    // The two stochastics have the longest captions: they get the room the short ones spare.
+    const int indicatorWidths[] = {38, 34, 34, 34, 48, 48, 34, 38, 38};
+    for (int i = 0, x = 9; i < static_cast<int>(std::size(kIndicators)); ++i) {
+        Add<CColorButton>(kIndicators[i].id, x, 384, indicatorWidths[i], 12,
+                          std::string(kIndicators[i].caption));
+        x += indicatorWidths[i] + 2;
+    }
     m_compare = Add<QCheckBox>(IDC_HC_COMPARE, 8, 408, 100, 12);
     m_compare->setText("With NSE/BSE Chart");
     AddStatic(-1, "52 Week Range", 186, 410, 56, 9);
@@ -136,12 +143,12 @@ bool CHistChartDlg::OnInitDialog() {
     for (QPushButton* b : findChildren<QPushButton*>())
         CColorButton::Attach(ui::ControlId(b), this, colors::kPage, colors::kButtonText,
                              colors::kDisabledText, colors::kBevel);
-    // 1. Line, Linear, 1d and M start chosen.
+    // Line, Linear, 1d and M start chosen.
     for (int id : {IDC_HC_LINE, IDC_HC_LINEAR, IDC_HC_1D, IDC_HC_SIZE_M})
         SetTextColor(id, colors::kRed);
-    // 2. The chart.
+    // The chart.
     Navigate();
-    // 3. The 52-week range.
+    // The 52-week range.
     FetchYearRange();
     return true;
 }

@@ -56,7 +56,7 @@ double Number(const std::string& s) {
     return text::CStrToD(s);
 }
 
-std::string TodayIntradayFile(const std::string& name) {
+std::optional<std::string> TodayIntradayFile(const std::string& name) {
     return IntradayFile(paths::DataRoot(), FormatLogStamp(Clock::Now()).dateFolder, name);
 }
 
@@ -183,7 +183,7 @@ std::string CLiveChartDlg::Symbol() const {
 }
 
 bool CLiveChartDlg::OnInitDialog() {
-    // 1. Looks, and the middle rate.
+    // Looks, and the middle rate.
     QFont valueFont(QStringLiteral("MsChart Font"));
     valueFont.setPixelSize(24);
     valueFont.setWeight(QFont::Bold);
@@ -195,17 +195,17 @@ bool CLiveChartDlg::OnInitDialog() {
                              colors::kBevel);
     m_rateCombo->setCurrentIndex(m_rateCombo->findText("Medium"));
 
-    // 2. The watched NSE symbols.
+    // The watched NSE symbols.
     FillStockCombo();
 
-    // 3. Today's history. Without it the window stays, empty and without a timer; it is
+    // Today's history. Without it the window stays, empty and without a timer; it is
     // not running, so a rate change does not start one either.
     if (!LoadStockHistory() || !LoadNiftyHistory()) {
         m_bRunning = false;
         return true;
     }
 
-    // 4. Charts and timer.
+    // Charts and timer.
     DrawCharts();
     GetDlgItem(IDC_LC_START)->setEnabled(false);
     GetDlgItem(IDC_LC_STOP)->setEnabled(true);
@@ -254,8 +254,9 @@ bool CLiveChartDlg::LoadNiftyHistory() {
 bool CLiveChartDlg::LoadHistory(LiveSeries& series, int labelId, const std::string& name) {
     series.Clear();
     std::vector<std::string> lines;
-    // No chosen stock has no file either; it is said the same way.
-    if (name.empty() || !ReadLogLines(TodayIntradayFile(name), lines)) {
+    // No chosen stock (or no symbol) has no file either; it is said the same way.
+    const std::optional<std::string> file = TodayIntradayFile(name);
+    if (!file || !ReadLogLines(*file, lines)) {
         ui::messageBox(kNoIntradayFile, ui::MB_OK, this);
         return false;
     }

@@ -172,7 +172,10 @@ protected:
                 return DISP_E_BADPARAMCOUNT;
             if (HRESULT hr = com::ToString(*args[0], ticker); FAILED(hr))
                 return hr;
-            ReturnObject(result, new Stock(store.Add(ticker)));
+            const std::string added = store.Add(ticker);
+            if (added.empty())
+                return E_INVALIDARG; // no symbol (or the list's own name): nothing is made
+            ReturnObject(result, new Stock(added));
             return S_OK;
         }
         case 3:

@@ -7,6 +7,7 @@
 
 #include "platform/base/clock.h"
 #include "platform/base/paths.h"
+#include "platform/base/symbol_name.h"
 #include "platform/base/text.h"
 
 namespace chartstore {
@@ -26,6 +27,12 @@ Store& Store::Instance() {
 }
 
 Store::Store(std::string folder) : m_folder(std::move(folder)) {}
+
+bool Store::IsValidTicker(const std::string& ticker) {
+    // Each ticker is a file beside the list: a name that is no symbol, or the list's own
+    // name, would write somewhere else.
+    return symbols::IsValidSymbol(ticker) && !text::IEquals(ticker, "Stocks");
+}
 
 std::string Store::FormatBar(const std::string& ticker, std::int64_t when, const Bar& b) {
     int y = 0, m = 0, d = 0;
@@ -49,8 +56,8 @@ void Store::Load() {
     std::string ticker;
     while (std::getline(list, ticker)) {
         ticker = text::Trim(ticker);
-        if (ticker.empty())
-            continue;
+        if (!IsValidTicker(ticker) || Find(ticker))
+            continue; // a list edited by hand: nothing outside the folder is read
         Stock stock{ticker, {}, false};
         std::ifstream bars(paths::Join(m_folder, ticker + ".txt"));
         std::string line;
@@ -100,6 +107,8 @@ bool Store::Has(const std::string& ticker) {
 std::string Store::Add(const std::string& ticker) {
     std::lock_guard lock(m_mutex);
     Load();
+    if (!IsValidTicker(ticker))
+        return {};
     if (Stock* s = Find(ticker))
         return s->ticker;
     m_stocks.push_back({ticker, {}, true});

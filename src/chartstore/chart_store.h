@@ -26,7 +26,8 @@ public:
     // Empty when the index is out of range.
     std::string TickerAt(int index);
     bool Has(const std::string& ticker);
-    // Adds a stock (an existing one, any letter case, is kept) and returns its ticker.
+    // Adds a stock (an existing one, any letter case, is kept) and returns its ticker; empty
+    // when the ticker is refused (IsValidTicker).
     std::string Add(const std::string& ticker);
     bool RemoveAt(int index);
     // The bar at a moment (seconds since 1970 on the exchange's clock), made when missing.
@@ -37,6 +38,9 @@ public:
     // Writes what changed.
     bool Flush();
     int Flushes();
+
+    // A trading symbol that is not the stock list's own name.
+    static bool IsValidTicker(const std::string& ticker);
 
     const std::string& Folder() const { return m_folder; }
     static std::string FormatBar(const std::string& ticker, std::int64_t when, const Bar& bar);

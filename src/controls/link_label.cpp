@@ -1,10 +1,10 @@
 #include "controls/link_label.h"
 
-#include <QDesktopServices>
 #include <QMouseEvent>
-#include <QUrl>
 
 #include "controls/core/web_address.h"
+#include "platform/base/text.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/ui_helpers.h"
 
 CLinkLabel::CLinkLabel(QWidget* parent) : CLinkLabel(std::string(), parent) {}
@@ -62,7 +62,7 @@ void CLinkLabel::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton && IsClickable()) {
         const std::string target = GetText();
         if (IsWebAddress(target))
-            QDesktopServices::openUrl(QUrl(ui::Q(target).trimmed(), QUrl::StrictMode));
+            ui::OpenWebAddress(text::Trim(target), this);
     }
     QLabel::mousePressEvent(e);
 }

@@ -17,6 +17,15 @@ using ErrorReporter = std::function<void(const std::string& error)>;
 // Runs one database operation. A CDBException ends it and its text goes to report; an
 // operation that returns false (its open failed) ends silently. True when it ran through.
 bool RunReported(const ErrorReporter& report, const std::function<bool()>& operation);
+// The same for an operation with no way of ending early.
+template <class Operation>
+requires std::is_void_v<std::invoke_result_t<Operation&>>
+bool RunReported(const ErrorReporter& report, Operation operation) {
+    return RunReported(report, std::function<bool()>([&operation] {
+                           operation();
+                           return true;
+                       }));
+}
 
 // Closes the recordset when the scope ends, also when an exception leaves it.
 template <class Set> class CloseOnExit final {

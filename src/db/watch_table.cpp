@@ -45,6 +45,9 @@ void ReplaceWatchList(CSelCompanyListset& rs, const std::vector<WatchRow>& rows)
     OpenAll(rs);
     CloseOnExit<CSelCompanyListset> closer(rs);
     CDatabase::Transaction transaction(*rs.m_pDatabase);
+    // Another machine saving its list at the same moment waits, then replaces this one
+    // whole: the later save wins, and the two lists never mix.
+    rs.m_pDatabase->LockTable("SelectedComp2Watch");
     rs.m_pDatabase->ExecuteSQL(SqlDeleteAllWatch());
     for (const WatchRow& row : rows) {
         rs.AddNew();

@@ -27,8 +27,9 @@ void SetWatchRow(CSelCompanyListset& rs, const WatchRow& row);
 std::vector<WatchRow> ReadWatchList(CSelCompanyListset& rs);
 // Appends one row. Throws CDBException.
 void AppendWatchRow(CSelCompanyListset& rs, const WatchRow& row);
-// Deletes every row and adds the rows in list order, in one transaction: a failure part-way
-// leaves the stored list as it was. Throws CDBException.
+// Deletes every row and adds the rows in list order, in one transaction that keeps other
+// connections from writing the table meanwhile: a failure part-way leaves the stored list as
+// it was, and of two saves at once the later one is stored whole. Throws CDBException.
 void ReplaceWatchList(CSelCompanyListset& rs, const std::vector<WatchRow>& rows);
 // Sets the alert of the first row with the symbol; false when there is none.
 bool SetWatchAlert(CSelCompanyListset& rs, std::string_view symbol, int alertSetting,

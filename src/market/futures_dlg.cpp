@@ -170,10 +170,7 @@ void CFuturesDlg::ReportDbError(const std::string& error) {
 
 void CFuturesDlg::LoadChoices() {
     db::RunReported([this](const std::string& e) { ReportDbError(e); },
-                    [this] {
-                        m_choices = ReadChoices(m_futureSet);
-                        return true;
-                    });
+                    [this] { m_choices = ReadChoices(m_futureSet); });
     m_choiceList->clear();
     for (const market::FutureChoice& c : m_choices)
         m_choiceList->addItem(ui::Q(c.name));
@@ -181,10 +178,7 @@ void CFuturesDlg::LoadChoices() {
 
 void CFuturesDlg::LoadChosen() {
     db::RunReported([this](const std::string& e) { ReportDbError(e); },
-                    [this] {
-                        m_slots.Load(ReadChoices(m_selectedSet));
-                        return true;
-                    });
+                    [this] { m_slots.Load(ReadChoices(m_selectedSet)); });
 }
 
 void CFuturesDlg::FillLists() {
@@ -264,7 +258,6 @@ void CFuturesDlg::OnAdd() {
                     [&] {
                         for (const market::FutureChoice& choice : plan.added)
                             AddChosen(m_selectedSet, choice);
-                        return true;
                     });
     FillLists();
     OnGetLatestData();
@@ -282,10 +275,7 @@ void CFuturesDlg::OnDelete() {
     }
     const std::string symbol = m_lists[table]->GetItemText(row, 1);
     db::RunReported([this](const std::string& e) { ReportDbError(e); },
-                    [&] {
-                        DeleteChosen(m_selectedSet, symbol);
-                        return true;
-                    });
+                    [&] { DeleteChosen(m_selectedSet, symbol); });
     LoadChosen();
     FillLists();
 }
@@ -316,7 +306,6 @@ void RegisterFuturesPage() {
                             AddChosen(chosen, choice);
                             break;
                         }
-                return true;
             });
     });
     CTour::AddStep("futures", [](CMainBarDlg& bar) {

@@ -53,7 +53,6 @@ bool CBrokerDlg::OnInitDialog() {
                         [this] {
                             if (auto found = portfolio::FindBroker(m_set, m_strOpeningName))
                                 m_broker.rates = found->rates;
-                            return true;
                         });
     ShowValues();
     return true;
@@ -66,33 +65,30 @@ void CBrokerDlg::ShowValues() {
 }
 
 void CBrokerDlg::OnOK() {
-    // 1. The fields, each within 0-100; the first one out of range stops everything.
+    // The fields, each within 0-100; the first one out of range stops everything.
     BrokerRecord broker = m_broker;
     for (int i = 0; i < 16; ++i)
         if (!portfolio::ReadDoubleField(this, RateControlId(i), 0.0, 100.0, broker.rates[i]))
             return;
-    // 2. A name of spaces is no name.
+    // A name of spaces is no name.
     const std::string name = text::Trim(GetDlgItemText(IDC_BROKER_NAME));
     if (name.empty()) {
         ui::messageBox("Broker Name can't be blank", ui::MB_OK, this);
         return;
     }
     broker.name = name;
-    // 3-4. A new broker needs a name nobody has; a rename is not checked.
+    // A new broker needs a name nobody has; a rename is not checked.
     bool taken = false;
     const bool checked =
         m_nMode != 0 ||
         db::RunReported([this](const std::string& e) { portfolio::ShowDbError(this, e); },
-                        [&] {
-                            taken = portfolio::FindBroker(m_set, name).has_value();
-                            return true;
-                        });
+                        [&] { taken = portfolio::FindBroker(m_set, name).has_value(); });
     if (checked && taken) {
         ui::messageBox("You can't add " + name + " as it is already there in Brokers List",
                        ui::MB_OK, this);
         return;
     }
-    // 5-6. Written; a database error is shown and the dialog closes as after a save.
+    // Written; a database error is shown and the dialog closes as after a save.
     if (checked)
         db::RunReported([this](const std::string& e) { portfolio::ShowDbError(this, e); },
                         [&] {
@@ -100,7 +96,6 @@ void CBrokerDlg::OnOK() {
                                 portfolio::AddBroker(m_set, broker);
                             else
                                 portfolio::ChangeBroker(m_set, m_strOpeningName, broker);
-                            return true;
                         });
     m_broker = broker;
     m_strBrokerName = name;
@@ -138,10 +133,7 @@ bool CBrokersListDlg::OnInitDialog() {
     portfolio::AttachColorButtons(
         this, {IDC_BROKERS_ADD, IDC_BROKERS_EDIT, IDC_BROKERS_DELETE, ui::IDCANCEL});
     db::RunReported([this](const std::string& e) { portfolio::ShowDbError(this, e); },
-                    [this] {
-                        m_brokers = portfolio::ReadBrokers(m_set);
-                        return true;
-                    });
+                    [this] { m_brokers = portfolio::ReadBrokers(m_set); });
     FillList();
     return true;
 }
@@ -189,10 +181,7 @@ void CBrokersListDlg::OnDelete() {
     const std::string name = ui::S(m_list->item(row)->text());
     portfolio::BrokerDeletion result = portfolio::BrokerDeletion::NotFound;
     if (!db::RunReported([this](const std::string& e) { portfolio::ShowDbError(this, e); },
-                         [&] {
-                             result = portfolio::DeleteBroker(m_set, name);
-                             return true;
-                         }))
+                         [&] { result = portfolio::DeleteBroker(m_set, name); }))
         return;
     if (result == portfolio::BrokerDeletion::InUse) {
         ui::messageBox("SORRY!!! You can't delete this broker as \nthis Broker is already in use "

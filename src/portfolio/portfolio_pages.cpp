@@ -65,7 +65,6 @@ void SeedTourPortfolio() {
                                        {{price, p.quantity}});
                     break;
                 }
-            return true;
         });
 }
 

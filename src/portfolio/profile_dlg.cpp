@@ -45,18 +45,6 @@ constexpr ListIds kIds[2] = {
      IDC_PF_INTRADAY_COST, IDC_PF_INTRADAY_GET, IDC_PF_INTRADAY_PL, IDC_PF_INTRADAY_CAPTION},
 };
 
-// The bar's refresh stands still while a modal dialog of the page is up, on every way out.
-class RefreshSuspension final {
-public:
-    explicit RefreshSuspension(IBar& bar) : m_bar(bar) { m_bar.SuspendRefresh(); }
-    ~RefreshSuspension() { m_bar.ResumeRefresh(); }
-    RefreshSuspension(const RefreshSuspension&) = delete;
-    RefreshSuspension& operator=(const RefreshSuspension&) = delete;
-
-private:
-    IBar& m_bar;
-};
-
 void SetTextColor(QWidget* w, COLORREF color) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::WindowText, ui::ToQColor(color));
@@ -111,19 +99,19 @@ void CProfileDlg::BuildTemplate() {
 }
 
 bool CProfileDlg::OnInitDialog() {
-    // 1. Tooltips; the delivery caption bold, large and blue.
+    // Tooltips; the delivery caption bold, large and blue.
     for (CProfileListCtrl* list : {m_deliveryList, m_intradayList})
         list->setToolTip("Double Click Stocks to see their Historical Chart");
     auto* caption = Control<CLinkLabel>(IDC_PF_DELIVERY_CAPTION);
     caption->SetFontBold(true);
     caption->SetFontSize(20);
     caption->SetTextColor(RGB(0, 0, 255));
-    // 2. Nothing held yet; the bar's flag.
+    // Nothing held yet; the bar's flag.
     m_deliveryRows.clear();
     m_intradayRows.clear();
     m_quotes.clear();
     m_bConnected = m_bar.IsConnected();
-    // 3. Look, lists and buttons.
+    // Look, lists and buttons.
     SetPageColor(colors::kPage);
     portfolio::AttachColorButtons(this, {IDC_PF_CLOSE, IDC_PF_DELIVERY_ADD, IDC_PF_DELIVERY_DELETE,
                                          IDC_PF_DELIVERY_EDIT, IDC_PF_BROKERS, IDC_PF_EXPORT,
@@ -161,7 +149,7 @@ bool CProfileDlg::OnInitDialog() {
             &CProfileDlg::OnProfitCalc);
     connect(Control<QPushButton>(IDC_PF_EXPORT), &QPushButton::clicked, this,
             &CProfileDlg::OnExport);
-    // 4. The bar docks the page under itself. 5-8. Brokers, lots, stocks, rows.
+    // The bar docks the page under itself.
     LoadBrokers();
     LoadLots();
     BuildProfileSymbols();
@@ -175,19 +163,13 @@ std::string CProfileDlg::QuoteSymbol(int index) const {
 
 void CProfileDlg::LoadBrokers() {
     db::RunReported([this](const std::string& e) { portfolio::ShowDbError(this, e); },
-                    [this] {
-                        m_brokers = portfolio::ReadBrokers(m_brokerSet);
-                        return true;
-                    });
+                    [this] { m_brokers = portfolio::ReadBrokers(m_brokerSet); });
 }
 
 void CProfileDlg::LoadLots() {
     std::vector<ProfileLot> lots;
     db::RunReported([this](const std::string& e) { portfolio::ShowDbError(this, e); },
-                    [&] {
-                        lots = portfolio::ReadLots(m_set);
-                        return true;
-                    });
+                    [&] { lots = portfolio::ReadLots(m_set); });
     m_deliveryLots.clear();
     m_intradayLots.clear();
     for (ProfileLot& lot : lots)
@@ -212,15 +194,14 @@ void CProfileDlg::BuildProfileSymbols() {
 }
 
 void CProfileDlg::RefreshProfile() {
-    // 1. Prices.
     ApplyQuotes(m_deliveryLots, m_symbols, m_quotes);
     ApplyQuotes(m_intradayLots, m_symbols, m_quotes);
-    // 2-4. Rows and their sums.
+    // Rows and their sums.
     m_deliveryRows = MergeLots(m_deliveryLots, false);
     m_intradayRows = MergeLots(m_intradayLots, true);
     const ProfileTotals delivery = ComputeRows(m_deliveryRows, 0, m_brokers);
     const ProfileTotals intraday = ComputeRows(m_intradayRows, 1, m_brokers);
-    // 5-6. Totals and lists.
+    // Totals and lists.
     ShowTotals(0, delivery);
     ShowTotals(1, intraday);
     FillList(m_deliveryList, m_deliveryRows);
@@ -333,10 +314,7 @@ void CProfileDlg::OnDelete(int deliveryType) {
         return;
     // A database error is shown; the lists lose the stock all the same.
     db::RunReported([this](const std::string& e) { portfolio::ShowDbError(this, e); },
-                    [&] {
-                        portfolio::DeleteLots(row.symbol, deliveryType);
-                        return true;
-                    });
+                    [&] { portfolio::DeleteLots(row.symbol, deliveryType); });
     std::vector<ProfileLot>& lots = MutableLots(deliveryType);
     lots.erase(std::remove_if(lots.begin(), lots.end(),
                               [&](const ProfileLot& l) { return l.symbol == row.symbol; }),

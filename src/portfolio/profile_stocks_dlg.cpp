@@ -71,11 +71,10 @@ void CProfileStocksDlg::ReportDbError(const std::string& error) {
 }
 
 bool CProfileStocksDlg::OnInitDialog() {
-    // 1. Look.
     SetPageColor(colors::kPage);
     portfolio::AttachColorButtons(
         this, {IDC_PS_SEARCH, IDC_PS_ADD, IDC_PS_EDIT, IDC_PS_DELETE, ui::IDOK, ui::IDCANCEL});
-    // 2. Editing keeps the company and the number of lots; their values may change.
+    // Editing keeps the company and the number of lots; their values may change.
     if (m_nMode == 1) {
         for (int id :
              {IDC_PS_SEARCH_TEXT, IDC_PS_SEARCH, IDC_PS_NSE, IDC_PS_BSE, IDC_PS_ADD, IDC_PS_DELETE})
@@ -84,22 +83,17 @@ bool CProfileStocksDlg::OnInitDialog() {
                         [this] {
                             m_transactions =
                                 portfolio::ReadTransactions(m_set, m_strSymbol, m_nDeliveryType);
-                            return true;
                         });
     }
-    // 3. Caption.
     setWindowTitle(windowTitle() + (m_nDeliveryType != 0 ? ":: INTRADAY" : ":: DELIVERY"));
-    // 4. Transactions list.
+    // Transactions list.
     m_list->SetGridLines(true);
     m_list->SetSingleSelection(true);
     m_list->InsertColumn(0, "Buying Price", LVCFMT_CENTER, 112);
     m_list->InsertColumn(1, "No of Shares", LVCFMT_CENTER, 111);
-    // 5-6. Brokers; editing shows the lots' own broker (the first when it is gone).
+    // Brokers; editing shows the lots' own broker (the first when it is gone).
     const bool read = db::RunReported([this](const std::string& e) { ReportDbError(e); },
-                                      [this] {
-                                          m_brokers = portfolio::ReadBrokers(m_brokerSet);
-                                          return true;
-                                      });
+                                      [this] { m_brokers = portfolio::ReadBrokers(m_brokerSet); });
     if (!read)
         ui::messageBox("Problem in getting Brokers List from DB", ui::MB_OK, this);
     int selection = m_brokers.empty() ? -1 : 0;
@@ -113,7 +107,6 @@ bool CProfileStocksDlg::OnInitDialog() {
         }
     }
     m_combo->setCurrentIndex(selection);
-    // 7. Values.
     FillList();
     ShowValues();
     return true;
@@ -228,7 +221,6 @@ void CProfileStocksDlg::OnOK() {
                             portfolio::AddLots(m_set, stock, m_transactions);
                         else
                             portfolio::RewriteLots(m_set, stock, m_transactions);
-                        return true;
                     });
     EndDialog(ui::IDOK);
 }

@@ -67,20 +67,16 @@ CProfitCalcDlg::CProfitCalcDlg(QWidget* parent) : ui::CDialog(IDD, parent) {
 }
 
 bool CProfitCalcDlg::OnInitDialog() {
-    // 1. Look; every number starts at 0, the trade type at delivery.
+    // Look; every number starts at 0, the trade type at delivery.
     SetPageColor(colors::kPage);
     portfolio::AttachColorButtons(this, {IDC_PC_CALC1, IDC_PC_CALC2, ui::IDCANCEL});
     Control<QRadioButton>(IDC_PC_DELIVERY)->setChecked(true);
     for (int id :
          {IDC_PC_SHARES1, IDC_PC_COST1, IDC_PC_GAIN, IDC_PC_SHARES2, IDC_PC_COST2, IDC_PC_PRICE})
         SetDlgItemText(id, "0");
-    // 2. Brokers.
     const bool read =
         db::RunReported([this](const std::string& e) { portfolio::ShowDbError(this, e); },
-                        [this] {
-                            m_brokers = portfolio::ReadBrokers(m_set);
-                            return true;
-                        });
+                        [this] { m_brokers = portfolio::ReadBrokers(m_set); });
     if (!read)
         return true;
     if (m_brokers.empty()) {
@@ -90,7 +86,7 @@ bool CProfitCalcDlg::OnInitDialog() {
     for (const BrokerRecord& b : m_brokers)
         m_combo->addItem(ui::Q(b.name));
     m_combo->setCurrentIndex(0);
-    // 3. Both answers for the zeros.
+    // Both answers for the zeros.
     OnRecalculateBoth();
     return true;
 }

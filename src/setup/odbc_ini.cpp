@@ -1,5 +1,7 @@
 #include "setup/odbc_ini.h"
 
+#include <algorithm>
+
 #include "platform/base/text.h"
 
 namespace setup {
@@ -32,7 +34,7 @@ bool KeyValue(std::string_view line, std::string& key, std::string& value) {
 } // namespace
 
 std::string UpdateIniSection(std::string_view text, std::string_view section,
-                             const IniEntries& entries) {
+                             const IniEntries& entries, bool dropOtherKeys) {
     std::vector<std::string> lines = text::Split(text, '\n');
     // A final line break leaves an empty last piece, which is no line.
     const bool endsWithBreak = !text.empty() && text.back() == '\n';
@@ -63,6 +65,23 @@ std::string UpdateIniSection(std::string_view text, std::string_view section,
     std::size_t end = header + 1;
     while (end < lines.size() && !SectionName(lines[end], name))
         ++end;
+    if (dropOtherKeys) {
+        const auto isOther = [&entries](const std::string& line) {
+            std::string k;
+            std::string v;
+            if (!KeyValue(line, k, v))
+                return false;
+            for (const auto& entry : entries)
+                if (text::IEquals(entry.first, k))
+                    return false;
+            return true;
+        };
+        const auto first = lines.begin() + static_cast<std::ptrdiff_t>(header + 1);
+        const auto stop = lines.begin() + static_cast<std::ptrdiff_t>(end);
+        const auto kept = std::remove_if(first, stop, isOther);
+        end -= static_cast<std::size_t>(stop - kept);
+        lines.erase(kept, stop);
+    }
     std::size_t last = header; // the section's last non-blank line
     for (std::size_t i = header + 1; i < end; ++i)
         if (!text::Trim(lines[i]).empty())
@@ -95,6 +114,32 @@ std::string UpdateIniSection(std::string_view text, std::string_view section,
             out += '\n';
     }
     return out;
+}
+
+std::optional<IniEntries> ReadIniSection(std::string_view text, std::string_view section) {
+    std::optional<IniEntries> entries;
+    std::string name;
+    for (const std::string& line : text::SplitLines(text)) {
+        if (SectionName(line, name)) {
+            if (entries)
+                break;
+            if (text::IEquals(name, section))
+                entries.emplace();
+            continue;
+        }
+        std::string key;
+        std::string value;
+        if (entries && KeyValue(line, key, value))
+            entries->emplace_back(key, value);
+    }
+    return entries;
+}
+
+std::string IniValue(const IniEntries& entries, std::string_view key) {
+    for (const auto& [k, v] : entries)
+        if (text::IEquals(k, key))
+            return v;
+    return {};
 }
 
 } // namespace setup

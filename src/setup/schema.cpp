@@ -10,24 +10,92 @@ namespace setup {
 
 namespace {
 
-// The names of the tables in an SQLite database.
+// The names of the tables of the database the connection works in.
 class CTableNameset final : public CRecordset {
 public:
     explicit CTableNameset(CDatabase* db) : CRecordset(db) { m_nFields = 1; }
     std::string GetDefaultSQL() override {
-        return "SELECT name FROM sqlite_master WHERE type='table'";
+        return odbc::Rules(m_pDatabase->Dialect()).tableNamesQuery;
     }
     void DoFieldExchange(CFieldExchange* pFX) override { RFX_Text(pFX, "name", m_name); }
     std::string m_name;
 };
 
 std::vector<std::string> ExistingTables(CDatabase& db) {
+    if (!odbc::Rules(db.Dialect()).tableNamesQuery)
+        throw CDBException(CDBException::kBadUsage,
+                           "Koravel cannot set up tables in a " + db.DbmsName() +
+                               " database; it knows SQLite3 and PostgreSQL.");
     std::vector<std::string> names;
     CTableNameset rs(&db);
     rs.Open(CRecordset::snapshot);
     for (; !rs.IsEOF(); rs.MoveNext())
         names.push_back(rs.m_name);
     return names;
+}
+
+// Whether a query of the table's row number runs.
+bool HasRowKey(CDatabase& db, const std::string& table, const char* rowKey) {
+    try {
+        db.ExecuteSQL(std::string("SELECT ") + rowKey + " FROM " + table + " WHERE 1=0");
+        return true;
+    } catch (const CDBException&) {
+        return false;
+    }
+}
+
+struct Column {
+    std::string name;
+    odbc::ColumnType type;
+};
+
+struct Table {
+    std::string name;
+    std::vector<Column> columns;
+};
+
+const std::vector<Table>& Layout() {
+    using odbc::ColumnType;
+    static const std::vector<Table> tables = [] {
+        std::vector<Table> t = {
+            {"CompanyList",
+             {{"COMPNAME", ColumnType::Text},
+              {"BSENAME", ColumnType::Text},
+              {"NSENAME", ColumnType::Text}}},
+            {"SelectedComp2Watch",
+             {{"ID", ColumnType::Counter},
+              {"COMPNAME", ColumnType::Text},
+              {"INDEX", ColumnType::Text},
+              {"INDEXNAME", ColumnType::Text},
+              {"ALERTSETTING", ColumnType::Short},
+              {"LOWERLIMIT", ColumnType::Double},
+              {"UPPERLIMIT", ColumnType::Double}}},
+            {"PROFILELIST",
+             {{"COMPNAME", ColumnType::Text},
+              {"INDEX", ColumnType::Text},
+              {"INDEXNAME", ColumnType::Text},
+              {"DELIVERYTYPE", ColumnType::Short},
+              {"PRICE", ColumnType::Double},
+              {"QUANTITY", ColumnType::Long},
+              {"BROKERID", ColumnType::Long}}},
+            {"BROKERLIST", {{"BROKERID", ColumnType::Counter}, {"BROKERNAME", ColumnType::Text}}},
+            {"Future",
+             {{"ID", ColumnType::Counter},
+              {"Underlying", ColumnType::Text},
+              {"Symbol", ColumnType::Text}}},
+            {"SelectedFuture",
+             {{"ID", ColumnType::Counter},
+              {"Underlying", ColumnType::Text},
+              {"Symbol", ColumnType::Text}}},
+        };
+        for (const char* trade : {"DELIVERY", "INTRADAY"})
+            for (const char* side : {"BUY", "SELL"})
+                for (const char* rate : {"BROKERAGE", "ST", "STT", "OTHERS"})
+                    t[3].columns.push_back(
+                        {std::string(trade) + "_" + side + "_" + rate, ColumnType::Double});
+        return t;
+    }();
+    return tables;
 }
 
 template <class Set> void CheckOpens(CDatabase& db, const std::string& table) {
@@ -45,48 +113,45 @@ template <class Set> void CheckOpens(CDatabase& db, const std::string& table) {
 
 } // namespace
 
-const std::vector<TableDefinition>& Tables() {
-    static const std::vector<TableDefinition> tables = {
-        {"CompanyList", "CREATE TABLE IF NOT EXISTS CompanyList ("
-                        "COMPNAME TEXT, BSENAME TEXT, NSENAME TEXT)"},
-        {"SelectedComp2Watch", "CREATE TABLE IF NOT EXISTS SelectedComp2Watch ("
-                               "ID INTEGER PRIMARY KEY AUTOINCREMENT, COMPNAME TEXT, [INDEX] TEXT, "
-                               "INDEXNAME TEXT, ALERTSETTING INTEGER, LOWERLIMIT DOUBLE, "
-                               "UPPERLIMIT DOUBLE)"},
-        {"PROFILELIST", "CREATE TABLE IF NOT EXISTS PROFILELIST ("
-                        "COMPNAME TEXT, [INDEX] TEXT, INDEXNAME TEXT, DELIVERYTYPE INTEGER, "
-                        "PRICE DOUBLE, QUANTITY INTEGER, BROKERID INTEGER)"},
-        {"BROKERLIST", "CREATE TABLE IF NOT EXISTS BROKERLIST ("
-                       "BROKERID INTEGER PRIMARY KEY AUTOINCREMENT, BROKERNAME TEXT, "
-                       "DELIVERY_BUY_BROKERAGE DOUBLE, DELIVERY_BUY_ST DOUBLE, "
-                       "DELIVERY_BUY_STT DOUBLE, DELIVERY_BUY_OTHERS DOUBLE, "
-                       "DELIVERY_SELL_BROKERAGE DOUBLE, DELIVERY_SELL_ST DOUBLE, "
-                       "DELIVERY_SELL_STT DOUBLE, DELIVERY_SELL_OTHERS DOUBLE, "
-                       "INTRADAY_BUY_BROKERAGE DOUBLE, INTRADAY_BUY_ST DOUBLE, "
-                       "INTRADAY_BUY_STT DOUBLE, INTRADAY_BUY_OTHERS DOUBLE, "
-                       "INTRADAY_SELL_BROKERAGE DOUBLE, INTRADAY_SELL_ST DOUBLE, "
-                       "INTRADAY_SELL_STT DOUBLE, INTRADAY_SELL_OTHERS DOUBLE)"},
-        {"Future", "CREATE TABLE IF NOT EXISTS Future ("
-                   "ID INTEGER PRIMARY KEY AUTOINCREMENT, Underlying TEXT, Symbol TEXT)"},
-        {"SelectedFuture", "CREATE TABLE IF NOT EXISTS SelectedFuture ("
-                           "ID INTEGER PRIMARY KEY AUTOINCREMENT, Underlying TEXT, Symbol TEXT)"},
-    };
+std::vector<TableDefinition> Tables(odbc::SqlDialect dialect) {
+    const odbc::EngineRules& rules = odbc::Rules(dialect);
+    std::vector<TableDefinition> tables;
+    for (const Table& table : Layout()) {
+        std::string create = "CREATE TABLE IF NOT EXISTS " + table.name + " (";
+        bool hasCounter = false;
+        for (const Column& column : table.columns) {
+            if (&column != &table.columns.front())
+                create += ", ";
+            create += column.name + " " + rules.columnTypes[static_cast<int>(column.type)];
+            hasCounter = hasCounter || column.type == odbc::ColumnType::Counter;
+        }
+        if (!hasCounter && rules.rowKeyDefinition)
+            create += std::string(", ") + rules.rowKeyDefinition;
+        create += ")";
+        tables.push_back({table.name, create, hasCounter});
+    }
     return tables;
 }
 
-std::vector<std::string> CreateTables(CDatabase& db) {
+SchemaChanges CreateTables(CDatabase& db) {
     const std::vector<std::string> existing = ExistingTables(db);
-    std::vector<std::string> created;
-    for (const TableDefinition& table : Tables()) {
+    const odbc::EngineRules& rules = odbc::Rules(db.Dialect());
+    SchemaChanges changes;
+    for (const TableDefinition& table : Tables(db.Dialect())) {
         const auto same = [&table](const std::string& name) {
             return text::IEquals(name, table.name);
         };
-        if (std::any_of(existing.begin(), existing.end(), same))
-            continue;
-        db.ExecuteSQL(table.create);
-        created.push_back(table.name);
+        if (std::none_of(existing.begin(), existing.end(), same)) {
+            db.ExecuteSQL(table.create);
+            changes.created.push_back(table.name);
+        } else if (!table.hasCounter && rules.rowKeyDefinition &&
+                   !HasRowKey(db, table.name, rules.rowKey)) {
+            // Numbers the existing rows in their present order.
+            db.ExecuteSQL("ALTER TABLE " + table.name + " ADD COLUMN " + rules.rowKeyDefinition);
+            changes.rowKeys.push_back(table.name);
+        }
     }
-    return created;
+    return changes;
 }
 
 void CheckTables(CDatabase& db) {

@@ -1,8 +1,11 @@
 #include "setup/setup.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <system_error>
@@ -67,11 +70,11 @@ std::vector<std::string> MakeDataFolders(const std::string& root) {
     return created;
 }
 
-void RequireDriver() {
+void RequireDriver(const char* driver, const std::string& missing) {
     for (const std::string& name : odbc::InstalledDrivers())
-        if (text::IEquals(name, kDriverName))
+        if (text::IEquals(name, driver))
             return;
-    throw Failure{kDriverMissing};
+    throw Failure{missing};
 }
 
 std::string ConnectString(const std::string& dbFile, const std::string& extra = {}) {
@@ -113,28 +116,39 @@ bool DriverHonoursNoCreat(const std::string& folder) {
     return honoured;
 }
 
-// Writes the data source section; returns false when the file already said the same.
-bool WriteDsn(const std::string& iniFile, const std::string& dbFile, bool noCreat) {
+// Edit the file a link points to, not the link.
+std::string IniTarget(const std::string& iniFile) {
     std::error_code ec;
-    // Edit the file a link points to, not the link.
-    std::string target = iniFile;
     if (fs::is_symlink(iniFile, ec)) {
         const fs::path resolved = fs::weakly_canonical(iniFile, ec);
         if (!ec)
-            target = resolved.string();
+            return resolved.string();
     }
-    const bool exists = fs::exists(target, ec);
-    std::string old;
-    if (exists) {
-        std::ifstream in(target, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        if (!in)
-            throw Failure{"Cannot read the data source file " + target + "."};
-        old = ss.str();
-    }
-    const std::string updated = UpdateIniSection(old, kDsnName, DsnEntries(dbFile, noCreat));
-    if (exists && updated == old)
+    return iniFile;
+}
+
+// The text of the data source file; nothing when there is none.
+std::optional<std::string> ReadIni(const std::string& iniFile) {
+    const std::string target = IniTarget(iniFile);
+    std::error_code ec;
+    if (!fs::exists(target, ec))
+        return std::nullopt;
+    std::ifstream in(target, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (!in)
+        throw Failure{"Cannot read the data source file " + target + "."};
+    return ss.str();
+}
+
+// Writes the data source section; returns false when the file already said the same. A
+// replaced data source loses the keys of its old driver.
+bool WriteDsn(const std::string& iniFile, const IniEntries& entries, bool replace) {
+    std::error_code ec;
+    const std::string target = IniTarget(iniFile);
+    const std::optional<std::string> old = ReadIni(iniFile);
+    const std::string updated = UpdateIniSection(old.value_or(""), kDsnName, entries, replace);
+    if (old && updated == *old)
         return false;
 
     const fs::path folder = fs::path(target).parent_path();
@@ -150,7 +164,7 @@ bool WriteDsn(const std::string& iniFile, const std::string& dbFile, bool noCrea
             throw Failure{"Cannot write the data source file " + target + "."};
         }
     }
-    if (exists)
+    if (old)
         fs::permissions(temp, fs::status(target, ec).permissions(), ec);
     fs::rename(temp, target, ec);
     if (ec) {
@@ -160,8 +174,116 @@ bool WriteDsn(const std::string& iniFile, const std::string& dbFile, bool noCrea
     return true;
 }
 
+// The file of system-wide data sources.
+std::string SystemIniFile() {
+    const char* folder = std::getenv("ODBCSYSINI");
+    return paths::Join(folder && *folder ? folder : "/etc", "odbc.ini");
+}
+
+// Who the CompanyList data source belongs to.
+enum class DsnOwner {
+    None,    // there is none (or an empty section)
+    Setup,   // the SQLite file this setup makes
+    Another, // anything else: the user's, never rewritten unless asked
+};
+
+DsnOwner OwnerOf(const std::optional<IniEntries>& dsn, const std::string& dbFile) {
+    if (!dsn || dsn->empty())
+        return DsnOwner::None;
+    const std::string database = IniValue(*dsn, "Database");
+    return text::IEquals(IniValue(*dsn, "Driver"), kDriverName) && !database.empty() &&
+                   Absolute(database) == dbFile
+               ? DsnOwner::Setup
+               : DsnOwner::Another;
+}
+
+// What a data source points to, for messages; never its password.
+std::string Describe(const IniEntries& dsn) {
+    std::vector<std::string> parts;
+    for (const char* key : {"Driver", "Servername", "Server", "Port", "Database"}) {
+        const std::string value = IniValue(dsn, key);
+        if (!value.empty())
+            parts.push_back(std::string(key) + "=" + value);
+    }
+    return parts.empty() ? "no driver or database" : text::Join(parts, ", ");
+}
+
+// An ODBC connection string with the data source's entries, read from the file itself (the
+// driver manager may still hold an older copy of it).
+std::string ConnectionString(const IniEntries& dsn) {
+    std::string out;
+    for (const auto& [key, value] : dsn) {
+        if (text::IEquals(key, "Description"))
+            continue;
+        if (value.find_first_of("{}") != std::string::npos)
+            throw Failure{"The data source entry " + key +
+                          " holds a brace, which cannot be passed to the driver."};
+        const bool braces = value.find(';') != std::string::npos || value != text::Trim(value);
+        out += key + "=" + (braces ? "{" + value + "}" : value) + ";";
+    }
+    return out;
+}
+
+struct DatabaseReport {
+    SchemaChanges schema;
+    LoadCounts counts;
+};
+
+// Tables, row numbers and the catalogue, through an open connection.
+DatabaseReport FillDatabase(CDatabase& db, const std::string& where) {
+    DatabaseReport report;
+    try {
+        report.schema = CreateTables(db);
+        CheckTables(db);
+        report.counts = LoadCatalogue(db, catalogue::Companies(), catalogue::Futures());
+    } catch (const CDBException& e) {
+        throw Failure{"Cannot set up the database " + where + ": " + e.m_strError};
+    }
+    return report;
+}
+
 std::string JoinNames(const std::vector<std::string>& names) {
     return text::Join(names, ", ");
+}
+
+void ReportFolders(const std::string& root, std::ostream& out) {
+    const std::vector<std::string> folders = MakeDataFolders(root);
+    out << "Data folder " << root << ": "
+        << (folders.empty() ? "all folders present" : "created " + JoinNames(folders)) << "\n";
+}
+
+void PrintReport(std::ostream& out, const std::string& where, const std::string& opened,
+                 const DatabaseReport& r) {
+    out << "Database " << where << ": " << opened << "; "
+        << (r.schema.created.empty() ? "all tables present"
+                                     : "created tables " + JoinNames(r.schema.created))
+        << "\n";
+    if (!r.schema.rowKeys.empty())
+        out << "Numbered the rows of " << JoinNames(r.schema.rowKeys)
+            << ", so each can be edited on its own\n";
+    out << "Catalogue: " << r.counts.companiesAdded << " companies added, "
+        << r.counts.companiesPresent << " already present; " << r.counts.futuresAdded
+        << " futures added, " << r.counts.futuresPresent << " already present\n";
+}
+
+// Sets up the database the data source names, as it stands.
+void SetUpThroughDsn(CDatabase& db, const IniEntries& dsn, std::ostream& out) {
+    if (db.Dialect() == odbc::SqlDialect::Standard)
+        throw Failure{"The data source " + std::string(kDsnName) + " is a " + db.DbmsName() +
+                      " database; Koravel works with SQLite3 and PostgreSQL."};
+    const std::string where =
+        odbc::Rules(db.Dialect()).name + std::string(" (") + Describe(dsn) + ")";
+    const DatabaseReport report = FillDatabase(db, where);
+    PrintReport(out, where, "used as the data source names it", report);
+}
+
+void OpenDsn(CDatabase& db, const IniEntries& dsn) {
+    try {
+        db.Open(ConnectionString(dsn));
+    } catch (const CDBException& e) {
+        throw Failure{"Cannot connect to the data source " + std::string(kDsnName) + " (" +
+                      Describe(dsn) + "): " + e.m_strError};
+    }
 }
 
 } // namespace
@@ -174,11 +296,16 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
             o.help = true;
             continue;
         }
+        if (a == "--use-dsn" || a == "--replace-dsn") {
+            (a == "--use-dsn" ? o.useDsn : o.replaceDsn) = true;
+            continue;
+        }
         std::string* target = nullptr;
         std::string value;
         bool matched = false;
-        for (auto [name, field] : {std::pair{"--root", &o.root}, std::pair{"--db", &o.dbFile},
-                                   std::pair{"--odbcini", &o.odbcIni}}) {
+        for (auto [name, field] :
+             {std::pair{"--root", &o.root}, std::pair{"--db", &o.dbFile},
+              std::pair{"--odbcini", &o.odbcIni}, std::pair{"--postgres", &o.postgres}}) {
             const std::string option(name);
             if (a == option) {
                 if (i + 1 >= args.size()) {
@@ -205,6 +332,11 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
         }
         *target = value;
     }
+    if (o.useDsn && (!o.postgres.empty() || o.replaceDsn)) {
+        error = "--use-dsn takes the data source as it is; it goes with neither --postgres nor "
+                "--replace-dsn";
+        return false;
+    }
     if (o.root.empty())
         o.root = paths::DataRoot();
     if (o.dbFile.empty())
@@ -219,17 +351,119 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
 
 std::string Usage() {
     return "Usage: koravel-setup [--root DIR] [--db FILE] [--odbcini FILE]\n"
+           "                     [--use-dsn | --postgres CONNINFO] [--replace-dsn]\n"
            "Creates the data folders, the database with its tables and the company catalogue,\n"
            "and the ODBC data source CompanyList. Running it again keeps every row.\n"
            "  --root DIR      data folder (default $KORAVEL_ROOT or ~/Koravel)\n"
-           "  --db FILE       database file (default DIR/CompanyList.db)\n"
-           "  --odbcini FILE  user data source file (default $ODBCINI or ~/.odbc.ini)\n";
+           "  --db FILE       SQLite database file (default DIR/CompanyList.db)\n"
+           "  --odbcini FILE  user data source file (default $ODBCINI or ~/.odbc.ini)\n"
+           "  --use-dsn       use the data source CompanyList as it stands (SQLite3 or\n"
+           "                  PostgreSQL): create the missing tables, load the catalogue\n"
+           "  --postgres CONNINFO\n"
+           "                  point CompanyList at a PostgreSQL database, e.g.\n"
+           "                  \"host=db.local port=5432 dbname=koravel user=anita\"; the password\n"
+           "                  comes from ~/.pgpass or PGPASSWORD; then as --use-dsn\n"
+           "  --replace-dsn   rewrite a CompanyList data source that points elsewhere\n"
+           "A CompanyList data source that points anywhere but FILE is left as it is unless\n"
+           "--replace-dsn is given.\n";
+}
+
+bool PostgresDsnEntries(std::string_view conninfo, IniEntries& entries, std::string& error) {
+    const std::pair<const char*, const char*> keys[] = {{"host", "Servername"},
+                                                        {"port", "Port"},
+                                                        {"dbname", "Database"},
+                                                        {"user", "Username"},
+                                                        {"sslmode", "SSLmode"}};
+    std::vector<std::pair<std::string, std::string>> given; // libpq key, value
+    std::size_t i = 0;
+    const auto blank = [&conninfo](std::size_t at) {
+        return std::isspace(static_cast<unsigned char>(conninfo[at])) != 0;
+    };
+    for (;;) {
+        while (i < conninfo.size() && blank(i))
+            ++i;
+        if (i == conninfo.size())
+            break;
+        const std::size_t eq = conninfo.find('=', i);
+        if (eq == std::string_view::npos) {
+            error = "expected keyword=value in \"" + std::string(conninfo.substr(i)) + "\"";
+            return false;
+        }
+        const std::string key = text::Trim(conninfo.substr(i, eq - i));
+        i = eq + 1;
+        while (i < conninfo.size() && blank(i))
+            ++i;
+        std::string value;
+        if (i < conninfo.size() && conninfo[i] == '\'') {
+            for (++i; i < conninfo.size() && conninfo[i] != '\''; ++i) {
+                if (conninfo[i] == '\\' && i + 1 < conninfo.size())
+                    ++i;
+                value += conninfo[i];
+            }
+            if (i == conninfo.size()) {
+                error = "the value of " + key + " lacks its closing quote";
+                return false;
+            }
+            ++i;
+        } else {
+            while (i < conninfo.size() && !blank(i)) {
+                if (conninfo[i] == '\\' && i + 1 < conninfo.size())
+                    ++i;
+                value += conninfo[i++];
+            }
+        }
+        if (key == "password") {
+            error = "koravel-setup keeps no password in the data source file: put it in "
+                    "~/.pgpass (host:port:dbname:user:password, mode 0600) or in PGPASSWORD";
+            return false;
+        }
+        const auto known = std::find_if(std::begin(keys), std::end(keys),
+                                        [&key](const auto& k) { return key == k.first; });
+        if (known == std::end(keys)) {
+            error = "unknown keyword " + key + " (known: host, port, dbname, user, sslmode)";
+            return false;
+        }
+        // The value becomes a line of the data source file and part of a connection string.
+        const bool unsafe = value.empty() || std::any_of(value.begin(), value.end(), [](char c) {
+                                return static_cast<unsigned char>(c) < 0x20 || c == 0x7F ||
+                                       c == ';' || c == '{' || c == '}';
+                            });
+        if (unsafe) {
+            error =
+                "the value of " + key + " is empty or holds a control character, ';' or a brace";
+            return false;
+        }
+        if (key == "port" &&
+            (value.size() > 5 || !std::all_of(value.begin(), value.end(),
+                                              [](char c) { return c >= '0' && c <= '9'; }))) {
+            error = "port must be a number";
+            return false;
+        }
+        given.emplace_back(key, value);
+    }
+    IniEntries result = {{"Driver", kPostgresDriverName}};
+    for (const auto& [key, name] : keys) {
+        // A keyword given twice: the last one counts, as in libpq.
+        const auto last = std::find_if(given.rbegin(), given.rend(),
+                                       [key = key](const auto& g) { return g.first == key; });
+        if (last != given.rend())
+            result.emplace_back(name, last->second);
+    }
+    if (IniValue(result, "Servername").empty() || IniValue(result, "Database").empty()) {
+        error = "host and dbname are needed";
+        return false;
+    }
+    entries = result;
+    return true;
 }
 
 LoadCounts LoadCatalogue(CDatabase& db, const std::vector<catalogue::Company>& companies,
                          const std::vector<catalogue::Future>& futures) {
     LoadCounts counts;
     CDatabase::Transaction transaction(db);
+    // Two machines setting up one shared database at once add each company once.
+    db.LockTable("CompanyList");
+    db.LockTable("Future");
 
     CCompanyListset companySet(&db);
     companySet.Open(CRecordset::snapshot);
@@ -312,37 +546,94 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
         const std::string root = Absolute(options.root);
         const std::string dbFile = Absolute(options.dbFile);
         const std::string iniFile = Absolute(options.odbcIni);
+        const std::string dsnName = kDsnName;
+
+        // The driver manager looks in the user's file first, then in the system's.
+        std::optional<IniEntries> dsn;
+        std::string dsnFile = iniFile;
+        if (const std::optional<std::string> ini = ReadIni(iniFile))
+            dsn = ReadIniSection(*ini, kDsnName);
+        if (!dsn || dsn->empty()) {
+            const std::string system = SystemIniFile();
+            if (const std::optional<std::string> ini = ReadIni(system))
+                if (std::optional<IniEntries> found = ReadIniSection(*ini, kDsnName);
+                    found && !found->empty()) {
+                    dsn = found;
+                    dsnFile = system;
+                }
+        }
+        // Setup writes only the user's file; a system-wide data source is always another's.
+        const DsnOwner owner = dsnFile == iniFile ? OwnerOf(dsn, dbFile)
+                               : dsn              ? DsnOwner::Another
+                                                  : DsnOwner::None;
+
+        if (options.useDsn) {
+            if (owner == DsnOwner::None)
+                throw Failure{"There is no data source " + dsnName + " in " + iniFile +
+                              " to use; run koravel-setup without --use-dsn for the SQLite "
+                              "default, or with --postgres CONNINFO."};
+            ReportFolders(root, out);
+            CDatabase db;
+            OpenDsn(db, *dsn);
+            SetUpThroughDsn(db, *dsn, out);
+            out << "Data source " << dsnName << " in " << dsnFile << ": unchanged\n";
+            return 0;
+        }
+
+        if (!options.postgres.empty()) {
+            IniEntries entries;
+            std::string error;
+            if (!PostgresDsnEntries(options.postgres, entries, error))
+                throw Failure{"--postgres: " + error};
+            RequireDriver(kPostgresDriverName,
+                          "The PostgreSQL ODBC driver is not installed: install the Debian "
+                          "package odbc-postgresql (apt-get install odbc-postgresql).");
+            if (owner == DsnOwner::Another && !options.replaceDsn &&
+                Describe(*dsn) != Describe(entries))
+                throw Failure{"The data source " + dsnName + " in " + dsnFile +
+                              " already points to " + Describe(*dsn) +
+                              "; it is left as it is. Add --replace-dsn to point it at "
+                              "PostgreSQL instead."};
+            // Nothing is written for a database that cannot be reached.
+            CDatabase db;
+            OpenDsn(db, entries);
+            ReportFolders(root, out);
+            SetUpThroughDsn(db, entries, out);
+            db.Close();
+            const bool otherDriver = owner != DsnOwner::None &&
+                                     !text::IEquals(IniValue(*dsn, "Driver"), kPostgresDriverName);
+            const bool written = WriteDsn(iniFile, entries, otherDriver || options.replaceDsn);
+            out << "Data source " << dsnName << " in " << iniFile << ": "
+                << (written ? "written" : "unchanged") << "\n";
+            return 0;
+        }
+
+        if (owner == DsnOwner::Another && !options.replaceDsn) {
+            ReportFolders(root, out);
+            out << "Data source " << dsnName << " in " << dsnFile
+                << ": left as it is; it points to " << Describe(*dsn) << ", not to " << dbFile
+                << ".\n"
+                << "  To create the tables and load the catalogue there: koravel-setup --use-dsn\n"
+                << "  To point it at " << dbFile << " instead: koravel-setup --replace-dsn\n";
+            return 0;
+        }
 
         // Nothing is touched on a machine that cannot run the program.
-        RequireDriver();
-        const std::vector<std::string> folders = MakeDataFolders(root);
-        out << "Data folder " << root << ": "
-            << (folders.empty() ? "all folders present" : "created " + JoinNames(folders)) << "\n";
+        RequireDriver(kDriverName, kDriverMissing);
+        ReportFolders(root, out);
 
         std::error_code ec;
         const bool existed = fs::exists(dbFile, ec);
         CDatabase db;
         OpenDatabase(db, dbFile);
-        std::vector<std::string> tables;
-        LoadCounts counts;
-        try {
-            tables = CreateTables(db);
-            CheckTables(db);
-            counts = LoadCatalogue(db, catalogue::Companies(), catalogue::Futures());
-        } catch (const CDBException& e) {
-            throw Failure{"Cannot set up the database " + dbFile + ": " + e.m_strError};
-        }
+        const DatabaseReport report = FillDatabase(db, dbFile);
         db.Close();
-        out << "Database " << dbFile << ": " << (existed ? "opened" : "created") << "; "
-            << (tables.empty() ? "all tables present" : "created tables " + JoinNames(tables))
-            << "\n";
-        out << "Catalogue: " << counts.companiesAdded << " companies added, "
-            << counts.companiesPresent << " already present; " << counts.futuresAdded
-            << " futures added, " << counts.futuresPresent << " already present\n";
+        PrintReport(out, dbFile, existed ? "opened" : "created", report);
 
         const bool noCreat = DriverHonoursNoCreat(fs::path(dbFile).parent_path().string());
-        const bool written = WriteDsn(iniFile, dbFile, noCreat);
-        out << "Data source " << kDsnName << " in " << iniFile << ": "
+        const bool written =
+            WriteDsn(iniFile, DsnEntries(dbFile, noCreat), owner == DsnOwner::Another);
+        out << "Data source " << dsnName << " in " << iniFile << ": "
             << (written ? "written" : "unchanged") << "\n";
         if (!noCreat)
             out << "Note: this SQLite ODBC driver creates a missing database file on connect.\n";

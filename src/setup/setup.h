@@ -2,32 +2,48 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "catalogue/catalogue.h"
 
 class CDatabase;
 
-// koravel-setup: the data root with its folders, the SQLite database with the six tables and
-// the catalogue, and the user data source "CompanyList". Running it again changes nothing
-// that is already in place and never removes a row.
+// koravel-setup: the data root with its folders, and the data source "CompanyList" with the
+// six tables and the catalogue. By default the data source is an SQLite file of its own;
+// a CompanyList data source that points anywhere else is the user's and is never rewritten
+// unless asked. Running it again changes nothing that is already in place and never removes
+// a row.
 namespace setup {
 
 inline constexpr const char* kDsnName = "CompanyList";
 inline constexpr const char* kDriverName = "SQLite3";
+inline constexpr const char* kPostgresDriverName = "PostgreSQL Unicode";
 
 struct Options {
     std::string root;    // data root
     std::string dbFile;  // database file
     std::string odbcIni; // user data source file
     bool help = false;
+    bool useDsn = false;     // set up whatever database the data source names
+    std::string postgres;    // libpq-style "host=... dbname=..." for a PostgreSQL data source
+    bool replaceDsn = false; // rewrite a data source that points elsewhere
 };
 
-// Reads --root DIR, --db FILE, --odbcini FILE and --help (also as --opt=value) and fills in
-// the defaults: paths::DataRoot(), <root>/CompanyList.db, $ODBCINI or ~/.odbc.ini.
-// False with a message on bad usage.
+// Reads --root DIR, --db FILE, --odbcini FILE, --use-dsn, --postgres CONNINFO,
+// --replace-dsn and --help (also as --opt=value) and fills in the defaults:
+// paths::DataRoot(), <root>/CompanyList.db, $ODBCINI or ~/.odbc.ini. False with a message
+// on bad usage.
 bool ParseArguments(const std::vector<std::string>& args, Options& options, std::string& error);
 std::string Usage();
+
+// The data source entries for a PostgreSQL database from libpq-style keyword=value pairs
+// (host, port, dbname, user, sslmode; values may be single-quoted). A password is refused:
+// it belongs in ~/.pgpass or PGPASSWORD, not in a data source file. False with a message.
+bool PostgresDsnEntries(std::string_view conninfo,
+                        std::vector<std::pair<std::string, std::string>>& entries,
+                        std::string& error);
 
 struct LoadCounts {
     int companiesAdded = 0;

@@ -1,11 +1,10 @@
 #include "watch/new_listing_dlg.h"
 
-#include <QDesktopServices>
 #include <QLineEdit>
-#include <QUrl>
 
 #include "controls/color_button.h"
 #include "controls/core/web_address.h"
+#include "platform/base/symbol_name.h"
 #include "platform/base/text.h"
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"
@@ -76,6 +75,14 @@ void CNewListingDlg::OnValidate() {
         EnableAdd(false);
         return;
     }
+    // A name that is no trading symbol is not even asked: whatever a service answers for
+    // it, it would end up naming files.
+    for (const std::string& name : {nse, bse})
+        if (!name.empty() && !symbols::IsValidSymbol(name)) {
+            ui::messageBox(symbols::InvalidSymbolMessage(name), ui::MB_OK, this);
+            EnableAdd(false);
+            return;
+        }
     std::vector<std::string> lines;
     try {
         CInternetSession session("ValidationSession", 1);
@@ -104,6 +111,12 @@ void CNewListingDlg::OnAdd() {
         ui::messageBox(kMsgNoCompanyName, ui::MB_OK, this);
         return;
     }
+    for (int id : {IDC_NSE_NAME, IDC_BSE_NAME})
+        if (const std::string symbol = Field(id);
+            !symbol.empty() && !symbols::IsValidSymbol(symbol)) {
+            ui::messageBox(symbols::InvalidSymbolMessage(symbol), ui::MB_OK, this);
+            return;
+        }
     m_listing = {name, Field(IDC_NSE_NAME), Field(IDC_BSE_NAME)};
     EndDialog(ui::IDOK);
 }
@@ -117,5 +130,5 @@ void CNewListingDlg::OnFindSymbol() {
     const std::string url = inet::BuildServiceUrl(inet::Service::Lookup, "/lookup", {{"s", name}});
     // A lookup base set to anything but a web address must not start a local program.
     if (IsWebAddress(url))
-        QDesktopServices::openUrl(QUrl(ui::Q(url), QUrl::StrictMode));
+        ui::OpenWebAddress(url, this);
 }

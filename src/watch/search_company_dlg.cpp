@@ -164,7 +164,6 @@ void CSearchCompanyDlg::OnOK() {
                                               m_rsCompany.MoveNext();
                                           symbol =
                                               nse ? m_rsCompany.m_NSENAME : m_rsCompany.m_BSENAME;
-                                          return true;
                                       });
     if (!read)
         return;

@@ -1,6 +1,7 @@
 #include "watch/watch_list_dlg.h"
 
 #include <cstdio>
+#include <utility>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include "db/operations.h"
 #include "db/watch_table.h"
 #include "platform/base/paths.h"
+#include "platform/base/symbol_name.h"
 #include "platform/base/text.h"
 #include "quotes/indian_number.h"
 #include "quotes/quote_request.h"
@@ -104,10 +106,11 @@ void CWatchListDlg::BuildTemplate() {
         auto* box = Add<QCheckBox>(alertChecks[i].first, alertX[i], 156, alertW[i], 11);
         box->setText(alertChecks[i].second);
     }
-    Add<CColorButton>(IDC_WL_HELP, 281, 154, 14, 13, std::string("?"));
-    AddGroup(-1, "Data Logger", 298, 146, 88, 25);
-    Add<QCheckBox>(IDC_WL_INTRADAY, 302, 156, 40, 11)->setText("Intraday");
-    Add<QCheckBox>(IDC_WL_LIVEDATA, 343, 156, 42, 11)->setText("LiveData");
+    Add<CColorButton>(IDC_WL_HELP, 280, 154, 13, 13, std::string("?"));
+    // Wide enough that "LiveData" keeps clear of the frame.
+    AddGroup(-1, "Data Logger", 296, 146, 90, 25);
+    Add<QCheckBox>(IDC_WL_INTRADAY, 299, 156, 40, 11)->setText("Intraday");
+    Add<QCheckBox>(IDC_WL_LIVEDATA, 340, 156, 44, 11)->setText("LiveData");
     const std::pair<int, const char*> buttons[] = {{IDC_WL_ADD, "Add"},
                                                    {IDC_WL_DELETE, "Delete"},
                                                    {IDC_WL_SET_ALERT, "Set ALERT"},
@@ -122,7 +125,7 @@ void CWatchListDlg::BuildTemplate() {
 }
 
 bool CWatchListDlg::OnInitDialog() {
-    // 1. The bar's flag, tooltip, buttons; empty quotes and samples.
+    // The bar's flag, tooltip, buttons; empty quotes and samples.
     m_bConnected = m_bar.IsConnected();
     SetPageColor(colors::kPage);
     m_list->setToolTip("Double Click Stocks to see their Historical Chart");
@@ -155,10 +158,10 @@ bool CWatchListDlg::OnInitDialog() {
     for (int id : {IDC_WL_POPUP, IDC_WL_INTRADAY, IDC_WL_LIVEDATA})
         connect(Control<QCheckBox>(id), &QCheckBox::clicked, this, [this] { ReadChecks(); });
 
-    // 2. Under the bar (the bar docks it).
-    // 3. The stored list.
+    // Under the bar (the bar docks it).
+    // The stored list.
     LoadWatchList();
-    // 4. The list and its columns.
+    // The list and its columns.
     m_list->SetGridLines(true);
     m_list->SetSingleSelection(false);
     m_list->SetChecks(&m_checks);
@@ -170,7 +173,7 @@ bool CWatchListDlg::OnInitDialog() {
         return r ? WatchCellText(*r, col) : std::string();
     });
     m_list->SetColumnClickHandler([this](int col) { OnSort(col); });
-    RefreshWatchList();
+    Refresh(true); // the opening counts as the first answer: empty quotes, files made
     return true;
 }
 
@@ -186,9 +189,22 @@ void CWatchListDlg::LoadWatchList() {
     db::RunReported([this](const std::string& e) { ReportDbError(e); },
                     [this] {
                         std::vector<WatchItem> rows = db::ReadWatchList(m_set);
+                        // A shared or hand-edited table may hold names that are no symbols:
+                        // they would name log files, so they are left out, and said so.
+                        std::string refused;
+                        std::erase_if(rows, [&refused](const WatchItem& item) {
+                            if (symbols::IsValidSymbol(item.symbol))
+                                return false;
+                            refused += "\n" + symbols::InvalidSymbolMessage(item.symbol);
+                            return true;
+                        });
                         if (rows.size() > kCapacity)
                             rows.resize(kCapacity);
                         m_items = std::move(rows);
+                        if (!refused.empty())
+                            ui::messageBox("These entries of the watch list were left out:" +
+                                               refused,
+                                           ui::MB_OK | ui::MB_ICONWARNING, this);
                         return true;
                     });
 }
@@ -196,10 +212,7 @@ void CWatchListDlg::LoadWatchList() {
 void CWatchListDlg::SaveWatchList() {
     // One transaction: the old list stays whole unless the new one is written whole.
     db::RunReported([this](const std::string& e) { ReportDbError(e); },
-                    [this] {
-                        db::ReplaceWatchList(m_set, m_items);
-                        return true;
-                    });
+                    [this] { db::ReplaceWatchList(m_set, m_items); });
 }
 
 void CWatchListDlg::ReadChecks() {
@@ -225,50 +238,28 @@ std::vector<WatchListRow> CWatchListDlg::Rows() const {
     return rows;
 }
 
-void CWatchListDlg::RefreshWatchList() {
-    // 1-2. Rows from the items, their quotes and the previous samples.
+void CWatchListDlg::Refresh(bool newAnswer) {
+    // Rows from the items, their quotes and the previous samples.
     ReadChecks();
     std::vector<WatchListRow> rows;
     rows.reserve(m_items.size());
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
-        const WatchItem& item = m_items[i];
-        const QuoteRecord& q = m_quotes[i];
-        WatchListRow r;
-        r.companyName = item.companyName;
-        r.exchange = item.exchange;
-        r.symbol = item.symbol;
-        r.alertSetting = item.alertSetting;
-        r.lowerLimit = item.lowerLimit;
-        r.upperLimit = item.upperLimit;
-        r.price = q.last;
-        r.change = q.change;
-        r.changePercent = ChangePercent(q.last, q.change);
-        r.volume = q.volume;
-        r.open = q.open;
-        r.high = q.high;
-        r.low = q.low;
-        r.yearLow = q.yearLow;
-        r.yearHigh = q.yearHigh;
-        r.prev = m_prev[i];
-        r.quote = q;
-        rows.push_back(std::move(r));
-    }
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        rows.push_back(MakeWatchListRow(m_items[i], m_quotes[i], m_prev[i]));
     InsertRows(rows);
-    // 3. Nothing more until the bar's first probe has got through.
+    // Nothing more until the bar's first probe has got through.
     if (!m_bar.IsProbeDone())
         return;
-    // 4. The data logs.
-    RunDataLogging();
-    // 5. The previous samples follow the quotes.
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
-        m_prev[i].prevVolume = m_quotes[i].volume;
-        m_prev[i].prevPrice = m_quotes[i].last;
-        if (m_quotes[i].last != 0)
-            m_prev[i].dataTaken = 1;
+    if (newAnswer) {
+        // The logs read the rows, whose previous values are those of the answer before.
+        RunDataLogging();
+        for (std::size_t i = 0; i < m_items.size(); ++i) {
+            m_prev[i].prevVolume = m_quotes[i].volume;
+            m_prev[i].prevPrice = m_quotes[i].last;
+            if (m_quotes[i].last != 0)
+                m_prev[i].dataTaken = 1;
+        }
+        RunLiveFeedCycle();
     }
-    // 6. The live feed.
-    RunLiveFeedCycle();
-    // 7. Pop-ups.
     if (m_checks.popup)
         ShowAlertPopup();
 }
@@ -298,10 +289,7 @@ void CWatchListDlg::RunDataLogging() {
     }
     if (!m_checks.liveData && !m_checks.intraday)
         return;
-    const std::vector<WatchListRow> rows = Rows();
-    std::vector<RowCells> cells;
-    for (const WatchListRow& r : rows)
-        cells.push_back(WatchRowCells(r));
+    const std::vector<RowCells> cells = WatchRowsCells(Rows());
     if (m_checks.liveData)
         WriteLiveDataFile(root, now, indices, cells, report);
     if (m_checks.intraday)
@@ -313,10 +301,7 @@ void CWatchListDlg::RunLiveFeedCycle() {
         return;
     if (m_feed->IsStillActive())
         return; // the previous refresh is still on its way: this one is not fed
-    const std::vector<WatchListRow> rows = Rows();
-    std::vector<RowCells> cells;
-    for (const WatchListRow& r : rows)
-        cells.push_back(WatchRowCells(r));
+    const std::vector<RowCells> cells = WatchRowsCells(Rows());
     m_feed->Start(amilink::LiveFeedText(m_bar.PreviousNifty(), m_bar.NiftyRecord().last,
                                         m_bar.PreviousSensex(), m_bar.SensexRecord().last, cells));
 }
@@ -332,10 +317,7 @@ bool CWatchListDlg::IsFeedSending() const {
 void CWatchListDlg::ShowAlertPopup() {
     if (m_bAlertUp)
         return; // one alert box at a time
-    std::vector<WatchListRow> rows = Rows();
-    std::vector<RowCells> cells;
-    for (const WatchListRow& r : rows)
-        cells.push_back(WatchRowCells(r));
+    const std::vector<RowCells> cells = WatchRowsCells(Rows());
     const std::string text = AlertPopupText(AlertTimeText(Clock::Now()), cells, m_checks);
     if (text.empty())
         return;
@@ -350,7 +332,7 @@ void CWatchListDlg::ShowAlertPopup() {
 }
 
 void CWatchListDlg::AppendItem(const WatchItem& item) {
-    if (static_cast<int>(m_items.size()) >= kCapacity)
+    if (static_cast<int>(m_items.size()) >= kCapacity || !symbols::IsValidSymbol(item.symbol))
         return;
     m_items.push_back(item);
     const std::size_t i = m_items.size() - 1;
@@ -368,6 +350,10 @@ void CWatchListDlg::AddWatchItem(const std::string& companyName, const std::stri
     }
     if (companyName.empty())
         return;
+    if (!symbols::IsValidSymbol(symbol)) {
+        ui::messageBox(symbols::InvalidSymbolMessage(symbol), ui::MB_OK, this);
+        return;
+    }
     for (const WatchItem& item : m_items)
         if (item.symbol == symbol) {
             ui::messageBox("Selected company is already added in the choice list", ui::MB_OK, this);
@@ -376,10 +362,7 @@ void CWatchListDlg::AddWatchItem(const std::string& companyName, const std::stri
     const WatchItem item{companyName, exchange, symbol, alertSetting, lowerLimit, upperLimit};
     // The table gets the row at once; a failure there still leaves it on the list.
     db::RunReported([this](const std::string& e) { ReportDbError(e); },
-                    [&] {
-                        db::AppendWatchRow(m_set, item);
-                        return true;
-                    });
+                    [&] { db::AppendWatchRow(m_set, item); });
     AppendItem(item);
     RefreshWatchList();
 }
@@ -394,26 +377,32 @@ void CWatchListDlg::OnAdd() {
                        this);
         return;
     }
-    m_bar.SuspendRefresh();
-    {
-        CSearchCompanyDlg search(this, this);
-        if (search.DoModal() == ui::IDOK)
-            AddWatchItem(search.CompanyName(), search.Exchange(), search.Symbol(),
-                         search.AlertSetting(), search.LowerLimit(), search.UpperLimit());
-    }
-    m_bar.ResumeRefresh();
+    RefreshSuspension suspended(m_bar);
+    CSearchCompanyDlg search(this, this);
+    if (search.DoModal() == ui::IDOK)
+        AddWatchItem(search.CompanyName(), search.Exchange(), search.Symbol(),
+                     search.AlertSetting(), search.LowerLimit(), search.UpperLimit());
 }
 
 void CWatchListDlg::RebuildItemsFromRows(const std::vector<WatchListRow>& rows) {
-    // Each row keeps its own values, its quote and its previous sample included, so no
-    // row shows another company's price before the next refresh.
-    m_items.clear();
+    // Each row keeps its own values. Its quote and previous sample are taken from the
+    // company's slots as they stand now, not from the row: the row holds the sample from
+    // before the last refresh, which the logs and the colours have used already.
+    const std::vector<WatchItem> oldItems = std::exchange(m_items, {});
+    const auto oldQuotes = m_quotes;
+    const auto oldPrev = m_prev;
     for (std::size_t i = 0; i < rows.size() && i < kCapacity; ++i) {
         const WatchListRow& r = rows[i];
         m_items.push_back(
             {r.companyName, r.exchange, r.symbol, r.alertSetting, r.lowerLimit, r.upperLimit});
         m_quotes[i] = r.quote;
         m_prev[i] = r.prev;
+        for (std::size_t j = 0; j < oldItems.size(); ++j)
+            if (oldItems[j].symbol == r.symbol && oldItems[j].exchange == r.exchange) {
+                m_quotes[i] = oldQuotes[j];
+                m_prev[i] = oldPrev[j];
+                break;
+            }
     }
 }
 
@@ -426,14 +415,15 @@ void CWatchListDlg::OnDelete() {
         ui::messageBox("Please select atleast ONE company to delete", ui::MB_OK, this);
         return;
     }
-    m_bar.SuspendRefresh();
-    std::vector<int> selected;
-    for (int row = m_list->GetNextSelected(-1); row >= 0; row = m_list->GetNextSelected(row))
-        selected.push_back(row);
-    int removed = 0;
-    for (int row : selected)
-        m_list->DeleteItem(row - removed++); // each index corrected for the rows already gone
-    m_bar.ResumeRefresh();
+    {
+        RefreshSuspension suspended(m_bar);
+        std::vector<int> selected;
+        for (int row = m_list->GetNextSelected(-1); row >= 0; row = m_list->GetNextSelected(row))
+            selected.push_back(row);
+        int removed = 0;
+        for (int row : selected)
+            m_list->DeleteItem(row - removed++); // each index corrected for the rows already gone
+    }
     RebuildItemsFromRows(Rows());
     RefreshWatchList();
 }
@@ -470,13 +460,12 @@ void CWatchListDlg::OnSetAlert() {
     const double upper = ParseListNumber(m_list->GetItemText(row, kWcUpper));
     const double price = ParseListNumber(m_list->GetItemText(row, kWcPrice));
     CSetAlertDlg dlg(name, alert, lower, upper, price, this);
-    m_bar.SuspendRefresh();
+    RefreshSuspension suspended(m_bar);
     if (dlg.DoModal() == ui::IDOK) {
         db::RunReported([this](const std::string& e) { ReportDbError(e); },
                         [&] {
                             db::SetWatchAlert(m_set, symbol, dlg.AlertSetting(), dlg.LowerLimit(),
                                               dlg.UpperLimit());
-                            return true;
                         });
         // The list takes the values even when the table could not.
         for (WatchItem& item : m_items)
@@ -488,7 +477,6 @@ void CWatchListDlg::OnSetAlert() {
             }
         RefreshWatchList();
     }
-    m_bar.ResumeRefresh();
 }
 
 void CWatchListDlg::OnExport() {
@@ -502,11 +490,7 @@ void CWatchListDlg::OnExport() {
         return;
     m_strExportPath =
         paths::Join(paths::DataPath(paths::kWatchListData), ask.GetFileName() + ".csv");
-    const std::vector<WatchListRow> rows = Rows(); // the cells read from these
-    std::vector<RowCells> cells;
-    for (const WatchListRow& r : rows)
-        cells.push_back(WatchRowCells(r));
-    WriteExportFile(this, m_strExportPath, WatchExportCsv(cells), "WatchList");
+    WriteExportFile(this, m_strExportPath, WatchExportCsv(WatchRowsCells(Rows())), "WatchList");
 }
 
 void CWatchListDlg::OnCancel() {

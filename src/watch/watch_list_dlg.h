@@ -9,7 +9,7 @@
 #include "db/recordsets.h"
 #include "platform/ui/dialog.h"
 #include "watch/core/alert_rules.h"
-#include "watch/core/watch_sort.h"
+#include "watch/core/watch_rows.h"
 #include "watch/watch_items.h"
 
 class CDesktopNotifier;
@@ -53,7 +53,8 @@ public:
     int QuoteCount() const override { return static_cast<int>(m_items.size()); }
     std::string QuoteSymbol(int index) const override;
     QuoteRecord& QuoteSlot(int index) override { return m_quotes[index]; }
-    void OnBarRefresh() override { RefreshWatchList(); }
+    // A new answer from the bar: the rows, then the logs, the samples, the feed, pop-ups.
+    void OnBarRefresh() override { Refresh(true); }
     void SetConnected(int connected) override { m_bConnected = connected; }
     bool LiveChartLoggingOn() const override { return m_checks.intraday && m_checks.liveData; }
     void SaveState() override { SaveWatchList(); }
@@ -65,7 +66,9 @@ public:
     void AddWatchItem(const std::string& companyName, const std::string& exchange,
                       const std::string& symbol, int alertSetting, double lowerLimit,
                       double upperLimit) override;
-    void RefreshWatchList() override;
+    // The rows again, with no new answer (after add, delete, an alert or a check box): the
+    // logs and the feed already have this answer, so they are not written twice.
+    void RefreshWatchList() override { Refresh(false); }
 
     void LoadWatchList();
     void SaveWatchList();
@@ -101,6 +104,7 @@ protected:
 
 private:
     void BuildTemplate();
+    void Refresh(bool newAnswer);
     void ReadChecks();
     void RebuildItemsFromRows(const std::vector<WatchListRow>& rows);
     void InsertRows(const std::vector<WatchListRow>& rows);

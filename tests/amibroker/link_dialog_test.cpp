@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "amibroker/amibroker_link_dlg.h"
@@ -8,7 +9,7 @@
 #include "app/main_bar_dlg.h"
 #include "db/data_source_fixture.h"
 #include "db/watch_table.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
 #include "support/qt_wait.h"
@@ -83,7 +84,7 @@ protected:
 
     testsupport::TempDir m_dir;
     std::vector<std::unique_ptr<testsupport::ScopedEnv>> m_env;
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
     std::unique_ptr<CAmiBrokerLinkDlg> m_dlg;
 };
@@ -132,6 +133,25 @@ TEST_F(LinkDialogTest, StoppedBackfillResumesInItsModeAndRestartsInTheOther) {
     expected.erase(expected.begin(), expected.begin() + resumeAt);
     EXPECT_EQ(ChartDataAsked(), expected);
 
+    // STOP pressed again while the first press waits steps back once, not twice: the
+    // resumed run sends no completed stock again.
+    {
+        std::unique_lock busy(amilink::BackfillBridge().mutex); // holds the worker of step 0
+        dlg.OnBackfill(1);
+        ASSERT_EQ(dlg.Position(), 1);
+        testsupport::Pump(200); // the worker is past its run flag, waiting for the bridge
+        QTimer::singleShot(30, [&] { dlg.OnStopBackfill(); }); // the second press
+        QTimer::singleShot(90, [&] { busy.unlock(); });
+        dlg.OnStopBackfill();
+    }
+    ASSERT_TRUE(Done(dlg));
+    m_market->ClearLog();
+    dlg.OnBackfill(1);
+    ASSERT_TRUE(Done(dlg));
+    EXPECT_EQ(ChartDataAsked(),
+              std::vector<std::string>{"/instrument/1.0/^BSESN/chartdata;type=quote;range=1d/csv/"})
+        << "NIFTY went before the stop";
+
     dlg.OnBackfill(1);
     dlg.OnStopBackfill();
     ASSERT_TRUE(Done(dlg));
@@ -176,10 +196,10 @@ TEST_F(LinkDialogTest, DeleteAllAsksAndStartStopDriveTheFeed) {
     {
         std::unique_lock busy(amilink::FeedBridge().mutex); // holds the next worker up
         const int before = watch->FeedCycles();
-        watch->RefreshWatchList();
+        watch->OnBarRefresh();
         EXPECT_EQ(watch->FeedCycles(), before + 1);
         EXPECT_TRUE(watch->IsFeedSending());
-        watch->RefreshWatchList();
+        watch->OnBarRefresh();
         EXPECT_EQ(watch->FeedCycles(), before + 1) << "skipped while the worker runs";
     }
     ASSERT_TRUE(WaitUntil([&] { return !watch->IsFeedSending(); }));
@@ -187,7 +207,7 @@ TEST_F(LinkDialogTest, DeleteAllAsksAndStartStopDriveTheFeed) {
     // On a Saturday no cycle runs.
     Clock::SetFixed(MakeLocalTime(2026, 12, 5, 11, 0, 0));
     const int cycles = watch->FeedCycles();
-    watch->RefreshWatchList();
+    watch->OnBarRefresh();
     EXPECT_EQ(watch->FeedCycles(), cycles);
 
     dlg.OnStop();

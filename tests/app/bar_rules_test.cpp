@@ -39,6 +39,25 @@ TEST(BarRulesTest, CombinedRequestAddsExistingPagesInOrder) {
     EXPECT_EQ(BuildBarSymbolList(none, none, world, none), "^NSEI,^BSESN,USDINR=X,^DJI,^FTSE ");
 }
 
+TEST(BarRulesTest, IndexCellsShowTheRecordInIndianNumbers) {
+    QuoteRecord r;
+    r.symbol = "NIFTY";
+    r.last = 24670.41;
+    r.date = "12/7/2026";
+    r.change = -183.24f;
+    r.changePercent = -0.74f;
+    r.open = 1234567.5;
+    r.high = 0;
+    r.low = -5;
+    r.previous = 24853.65;
+    const std::vector<std::string> cells = {"NIFTY",   "24,670.41", "12/7/2026",
+                                            "-183.24", "-0.74",     "12,34,567.50",
+                                            "0.00",    "-5.00",     "24,853.65"};
+    for (int c = 0; c < 9; ++c)
+        EXPECT_EQ(IndexCellText(r, c), cells[c]) << c;
+    EXPECT_EQ(IndexCellText(r, 9), "");
+}
+
 TEST(BarRulesTest, LiveChartHours) {
     EXPECT_TRUE(IsLiveChartHours(MakeLocalTime(2026, 12, 4, 15, 30, 0)));  // Friday 15:30:00
     EXPECT_FALSE(IsLiveChartHours(MakeLocalTime(2026, 12, 4, 15, 30, 1))); // 15:30:01

@@ -4,6 +4,7 @@
 
 #include "platform/inet/internet_session.h"
 #include "platform/ui/message_box.h"
+#include "support/ui_hooks.h"
 
 int main(int argc, char** argv) {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
@@ -16,5 +17,6 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     inet::GlobalInit();
     ::testing::InitGoogleTest(&argc, argv);
+    testsupport::EndingReset::Install();
     return RUN_ALL_TESTS();
 }

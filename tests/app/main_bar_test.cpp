@@ -21,8 +21,8 @@ constexpr const char* kWarning =
 
 class MainBarTest : public BarTest {
 protected:
-    std::vector<sim::RequestLogEntry> Fetches() {
-        std::vector<sim::RequestLogEntry> out;
+    std::vector<marketserver::RequestLogEntry> Fetches() {
+        std::vector<marketserver::RequestLogEntry> out;
         for (const auto& e : m_market->RequestLog())
             if (e.userAgent == "Main session")
                 out.push_back(e);
@@ -149,7 +149,7 @@ TEST_F(MainBarTest, PageButtonsToggleOnePageAtATime) {
 TEST_F(MainBarTest, TwoTicksDuringASlowAnswerStartOneFetch) {
     CMainBarDlg& bar = StartBar();
     const std::size_t before = Fetches().size();
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, "", 1200));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 1200));
     bar.PostMessage(ui::WM_TIMER_POSTED);
     bar.PostMessage(ui::WM_TIMER_POSTED);
     testsupport::Pump(300);
@@ -157,6 +157,39 @@ TEST_F(MainBarTest, TwoTicksDuringASlowAnswerStartOneFetch) {
     ASSERT_TRUE(WaitUntil([&] { return !bar.IsFetchBusy(); }));
     testsupport::Pump(100);
     EXPECT_EQ(Fetches().size(), before + 1);
+}
+
+TEST_F(MainBarTest, AnAnswerGoesToThePagesItWasAskedFor) {
+    TestPage* watch = nullptr;
+    TestPage* world = nullptr;
+    Register(BarPage::Watchlist, {"TCS.NS", "INFY.NS"}, &watch);
+    Register(BarPage::World, {"^DJI", "^N225"}, &world);
+    CMainBarDlg& bar = StartBar();
+    ASSERT_TRUE(WaitUntil([&] { return watch->refreshes > 0; }));
+
+    // A page opened while an answer is on its way gets nothing from it, and the answer
+    // is no short one: no warning.
+    MessageBoxRecorder boxes;
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 600));
+    const int watched = watch->refreshes;
+    bar.StartQuoteFetch();
+    bar.OnPageButton(BarPage::World);
+    ASSERT_TRUE(WaitUntil([&] { return !bar.IsFetchBusy() && watch->refreshes > watched; }));
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(world->refreshes, 0);
+    EXPECT_EQ(watch->m_records[1].symbol, "INFY.NS");
+
+    // A page whose list changed meanwhile skips the answer rather than take another's.
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 600));
+    const int worldBefore = world->refreshes, watchBefore = watch->refreshes;
+    bar.StartQuoteFetch();
+    watch->m_symbols = {"INFY.NS", "TCS.NS"};
+    watch->m_records[0] = watch->m_records[1] = QuoteRecord{};
+    ASSERT_TRUE(WaitUntil([&] { return !bar.IsFetchBusy() && world->refreshes > worldBefore; }));
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(watch->refreshes, watchBefore);
+    EXPECT_EQ(watch->m_records[0].symbol, "") << "nothing parsed into the changed list";
+    EXPECT_EQ(world->m_records[0].symbol, "^DJI") << "the pages after it still get theirs";
 }
 
 TEST_F(MainBarTest, ShortAnswerWarnsOnceAndKeepsWhatItHas) {
@@ -169,7 +202,7 @@ TEST_F(MainBarTest, ShortAnswerWarnsOnceAndKeepsWhatItHas) {
     world->m_records[3].last = -1; // a value the short answer must leave alone
 
     MessageBoxRecorder boxes;
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Short, 1));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Short, 1));
     const int refreshes = world->refreshes;
     bar.StartQuoteFetch();
     ASSERT_TRUE(WaitUntil([&] { return !boxes.Texts().empty(); }));
@@ -191,9 +224,10 @@ TEST_F(MainBarTest, FailedOrForeignAnswersTurnTheBarRedWithoutAMessage) {
     CMainBarDlg& bar = StartBar();
     MessageBoxRecorder boxes;
     const double nifty = bar.NiftyRecord().last;
-    for (sim::FaultKind kind :
-         {sim::FaultKind::Http500, sim::FaultKind::Garbage, sim::FaultKind::Drop}) {
-        m_market->AddFault(sim::Fault::Make(kind, 1));
+    for (marketserver::FaultKind kind :
+         {marketserver::FaultKind::Http500, marketserver::FaultKind::Garbage,
+          marketserver::FaultKind::Drop}) {
+        m_market->AddFault(marketserver::Fault::Make(kind, 1));
         bool ok = true;
         QObject::connect(
             &bar, &CMainBarDlg::refreshed, &bar, [&](bool r) { ok = r; }, Qt::SingleShotConnection);
@@ -237,6 +271,7 @@ TEST_F(MainBarTest, TrayAndAlwaysOnTopTakeThePagesAlong) {
     Register(BarPage::Watchlist, {}, &watch);
     Register(BarPage::World, {"^DJI"}, &world);
     CMainBarDlg& bar = StartBar();
+    bar.SetTrayProbe([] { return true; });
     bar.OnPageButton(BarPage::World);
     bar.OnTrayNotify(1, kTrayLeftDoubleClick);
     EXPECT_EQ(bar.IsHidden(), 1);
@@ -255,6 +290,22 @@ TEST_F(MainBarTest, TrayAndAlwaysOnTopTakeThePagesAlong) {
     bar.OnCommand(ID_TRAY_SHOW);
     EXPECT_TRUE(world->isVisible());
     EXPECT_FALSE(bar.IsIconAdded()); // offscreen there is no tray: nothing to remove at the end
+
+    // Without a tray to come back from, hiding minimises, says so, and restoring brings the
+    // page back.
+    bar.SetTrayProbe(nullptr);
+    {
+        testsupport::MessageBoxRecorder boxes;
+        bar.OnCommand(ID_TRAY_HIDE);
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_NE(boxes.Texts()[0].find("minimised"), std::string::npos);
+    }
+    EXPECT_TRUE(bar.isMinimized());
+    EXPECT_FALSE(world->isVisible());
+    EXPECT_EQ(bar.IsHidden(), 1);
+    bar.showNormal();
+    EXPECT_EQ(bar.IsHidden(), 0);
+    EXPECT_TRUE(world->isVisible());
 
     EXPECT_TRUE(bar.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(world->windowFlags().testFlag(Qt::WindowStaysOnTopHint));

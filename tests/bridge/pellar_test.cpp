@@ -1,10 +1,17 @@
+#include <cstdio>
 #include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "bridge/pellar.h"
 #include "bridge/pellar_rules.h"
+#include "chartstore/chart_store.h"
+#include "platform/base/clock.h"
 #include "platform/com/dispatch.h"
 #include "support/temp_dir.h"
 
@@ -157,6 +164,14 @@ TEST_F(PellarTest, LiveRecordsMakeOneBarEachForKnownStocks) {
                 static_cast<double>(com::UnixSecondsFromDate(pellar::LocalNow())), 5)
         << "dated now, local time";
 
+    // The program's clock is the bridge's: a program started at a given moment stamps its
+    // live bars with that moment's time, not the machine's.
+    ScopedFixedClock pinned(MakeLocalTime(2026, 12, 7, 11, 0, 15));
+    EXPECT_EQ(AddQuotations("X,100,101,10"), S_OK);
+    const auto stamped = Quotes(0);
+    ASSERT_EQ(stamped.size(), 2u); // in time order: the pinned moment is the earlier one
+    EXPECT_EQ(stamped[0].when, DaysFromCivil(2026, 12, 7) * 86400 + 11 * 3600 + 15);
+
     EXPECT_EQ(AddQuotations("X,1"), CTL_E_SUBSCRIPT) << "a record cut short is the call's error";
 }
 
@@ -215,6 +230,14 @@ TEST_F(PellarTest, ParseCsvByVtableAndByName) {
     }
     std::vector<std::string> fields;
     EXPECT_EQ(pellar::ParseCsv(std::string(32767, ','), fields), S_OK);
+    // A long line costs time in proportion to its length (a megabyte of fields parses at
+    // once; a copy of the rest per field would take minutes).
+    std::string longLine;
+    for (int i = 0; i < 32767; ++i)
+        longLine += "field" + std::to_string(i) + "                   ,";
+    EXPECT_EQ(pellar::ParseCsv(longLine, fields), S_OK);
+    ASSERT_EQ(fields.size(), 32767u);
+    EXPECT_EQ(fields.back(), "field32766                   ");
     EXPECT_EQ(pellar::ParseCsv(std::string(32768, ','), fields), DISP_E_OVERFLOW);
     EXPECT_EQ(pellar::ParseCsv("\"never closed,", fields), CTL_E_ILLEGALFUNCTIONCALL);
 
@@ -266,6 +289,55 @@ TEST_F(PellarTest, InstancesOnSeveralThreadsShareOneStore) {
         th.join();
     for (int t = 0; t < 4; ++t)
         EXPECT_EQ(Quotes(t).size(), 50u);
+}
+
+TEST_F(PellarTest, NamesThatAreNoSymbolsNeverReachTheStore) {
+    // A list without its closing comma ends in an empty field: no empty stock for it.
+    EXPECT_EQ(AddStocks("A,B"), S_OK);
+    EXPECT_EQ(Tickers(), std::vector<std::string>{"A"});
+    // Names that would leave the store's folder, or overwrite its list, are refused.
+    for (const char* list : {"../../X,", "Stocks,", "stocks,", "A/B,", ".hidden,"})
+        EXPECT_EQ(AddStocks(list), E_INVALIDARG) << list;
+    ComPtr<IDispatch> stocks;
+    ASSERT_EQ(com::GetObject(m_app.Get(), "Stocks", stocks), S_OK);
+    EXPECT_EQ(com::CallMethod(stocks.Get(), "Add", {Variant(std::string(""))}, nullptr),
+              E_INVALIDARG);
+    EXPECT_EQ(Tickers(), std::vector<std::string>{"A"});
+    EXPECT_EQ(ReadFile(m_dir.file("ChartStore/Stocks.txt")), "A\n");
+}
+
+TEST(ChartStoreTest, AHandEditedListNeverNamesAFileOutsideTheStore) {
+    TempDir dir;
+    const std::string victim = dir.file("victim.txt");
+    std::filesystem::create_directories(dir.file("store"));
+    {
+        std::ofstream(victim) << "keep me\n";
+        std::ofstream(dir.file("store/Stocks.txt")) << "../victim\nGOOD\n\nGOOD\nStocks\n";
+    }
+    chartstore::Store store(dir.file("store"));
+    EXPECT_EQ(store.Count(), 1) << "only the valid, distinct tickers";
+    EXPECT_EQ(store.TickerAt(0), "GOOD");
+    EXPECT_TRUE(store.RemoveAt(0));
+    EXPECT_TRUE(store.Flush());
+    EXPECT_EQ(ReadFile(victim), "keep me\n");
+    EXPECT_EQ(store.Add("../victim"), "");
+    EXPECT_EQ(store.Add(""), "");
+}
+
+TEST(ComponentLibraryTest, ExportOnlyTheirEntryPoints) {
+    for (const char* library : {PELLAR_LIBRARY, CHARTSTORE_LIBRARY}) {
+        const std::string command =
+            std::string("nm -D --defined-only --format=posix ") + library + " 2>/dev/null";
+        std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+        ASSERT_TRUE(pipe);
+        std::set<std::string> names;
+        char line[4096];
+        while (std::fgets(line, sizeof line, pipe.get()))
+            names.insert(std::string(line).substr(0, std::string(line).find(' ')));
+        EXPECT_EQ(names, (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject",
+                                                "DllRegisterServer", "DllUnregisterServer"}))
+            << library;
+    }
 }
 
 } // namespace

@@ -130,6 +130,46 @@ TEST(LinkLabelTest, ShowsPlainTextAndOpensOnlyWebAddressesWhenClickable) {
     EXPECT_EQ(label.textFormat(), Qt::PlainText);
 }
 
+TEST(LinkLabelTest, WithoutABrowserTheAddressIsShownToCopy) {
+    std::vector<std::string> asked;
+    ui::SetOpenUrlHook([&](const std::string& url) {
+        asked.push_back(url);
+        return false; // no browser installed
+    });
+    Hooks hooks(nullptr);
+    CLinkLabel label("https://example.com/quotes", nullptr);
+    label.SetClickable(true);
+    QTest::mouseClick(&label, Qt::LeftButton);
+    ui::SetOpenUrlHook(nullptr);
+    EXPECT_EQ(asked, std::vector<std::string>{"https://example.com/quotes"});
+    ASSERT_EQ(hooks.messages.size(), 1u);
+    EXPECT_NE(hooks.messages[0].find("\n\nhttps://example.com/quotes"), std::string::npos);
+}
+
+TEST(DialogTest, TextFieldsRefuseControlCharacters) {
+    CExportCsvDlg dlg;
+    auto* edit = dlg.Control<QLineEdit>(1116);
+    ASSERT_NE(edit, nullptr);
+    edit->clear();
+    edit->insert(QString::fromUtf8("ab\0cd", 5)); // pasted with a NUL inside
+    EXPECT_EQ(edit->text(), "");
+    edit->insert("line\nbreak");
+    EXPECT_EQ(edit->text(), "");
+    edit->insert(QString::fromUtf8("Bajaj Auto \xe2\x82\xb9 & Co"));
+    EXPECT_EQ(edit->text(), QString::fromUtf8("Bajaj Auto \xe2\x82\xb9 & Co"));
+}
+
+TEST(DialogTest, AWindowOfAnAlwaysOnTopOwnerStaysOnTopOfIt) {
+    QWidget bar(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+    QWidget plain(nullptr, Qt::Window);
+    for (QWidget* owner : {&bar, &plain}) {
+        CExportCsvDlg dlg(owner); // any dialog: a window of its own, owned by `owner`
+        dlg.show();
+        EXPECT_EQ(dlg.windowFlags().testFlag(Qt::WindowStaysOnTopHint), owner == &bar);
+        EXPECT_TRUE(dlg.isVisible());
+    }
+}
+
 } // namespace
 
 #include "dialogs_test.moc"

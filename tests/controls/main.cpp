@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/message_box.h"
+#include "support/ui_hooks.h"
 
 // The widget tests need an application object; CTest runs them on the offscreen platform.
 int main(int argc, char** argv) {
@@ -14,5 +15,6 @@ int main(int argc, char** argv) {
     // A box no test answers must not wait for a user who is not there.
     ui::SetNonInteractive(true);
     ::testing::InitGoogleTest(&argc, argv);
+    testsupport::EndingReset::Install();
     return RUN_ALL_TESTS();
 }

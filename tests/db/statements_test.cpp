@@ -201,7 +201,9 @@ TEST_F(StatementsTest, ReportedErrorsCarryTheDataSourceText) {
         return rs.Open();
     }));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_NE(shown[0].find("no such column: NOSUCH"), std::string::npos) << shown[0];
+    const char* expected =
+        OnPostgres() ? "column \"nosuch\" does not exist" : "no such column: NOSUCH";
+    EXPECT_NE(shown[0].find(expected), std::string::npos) << shown[0];
 
     // A failed open ends the operation without a message.
     EXPECT_FALSE(db::RunReported(report, [] { return false; }));

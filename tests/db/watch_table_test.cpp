@@ -44,8 +44,16 @@ TEST_F(WatchTableTest, ReplacingKeepsTheListOrder) {
 TEST_F(WatchTableTest, FailedReplaceLeavesTheOldList) {
     CSelCompanyListset rs;
     db::ReplaceWatchList(rs, kList);
-    m_db.ExecuteSQL("CREATE TRIGGER refuse BEFORE INSERT ON SelectedComp2Watch "
-                    "WHEN NEW.COMPNAME='refused' BEGIN SELECT RAISE(ABORT, 'row refused'); END");
+    if (OnPostgres()) {
+        m_db.ExecuteSQL("CREATE OR REPLACE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                        "$$ BEGIN IF NEW.COMPNAME = 'refused' THEN RAISE 'row refused'; END IF; "
+                        "RETURN NEW; END $$");
+        m_db.ExecuteSQL("CREATE TRIGGER refuse BEFORE INSERT ON SelectedComp2Watch "
+                        "FOR EACH ROW EXECUTE FUNCTION refuse()");
+    } else {
+        m_db.ExecuteSQL("CREATE TRIGGER refuse BEFORE INSERT ON SelectedComp2Watch WHEN "
+                        "NEW.COMPNAME='refused' BEGIN SELECT RAISE(ABORT, 'row refused'); END");
+    }
     std::vector<WatchRow> changed = {kList[2], {"refused", "NSE", "X", 0, 0, 0}, kList[0]};
     try {
         db::ReplaceWatchList(rs, changed);

@@ -8,11 +8,11 @@
 #include <QGuiApplication>
 
 #include "fuzz_check.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 
 namespace {
 
-std::unique_ptr<sim::MarketServer> g_market;
+std::unique_ptr<marketserver::MarketServer> g_market;
 
 // Quote lines end in CR LF, and nothing a request names can break one.
 void CheckLines(const std::string& body) {
@@ -33,13 +33,13 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static int appArgc = 1;
     static QGuiApplication app(appArgc, *argv);
     (void)argc;
-    sim::MarketOptions options;
+    marketserver::MarketOptions options;
     options.seed = 7;
     sim::CivilSeconds start = 0;
     sim::VirtualClock::Parse("2026-12-07 11:00:00", start);
     options.clock = start;
     options.speed = 0; // the same answer for the same input
-    g_market = std::make_unique<sim::MarketServer>(options);
+    g_market = std::make_unique<marketserver::MarketServer>(options);
     return 0;
 }
 

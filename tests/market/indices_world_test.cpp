@@ -28,6 +28,8 @@ TEST(QuotePageRows, PercentagesAndNumbers) {
         {0, -100, "-100.00", "-100.00"},    // exactly -100 is shown
         {50, 50, "0.00", "0.00"},           // no previous close: no division
         {99.5f, 100, "-20,000.00", "0.00"}, // below -100
+        // Just over 100 %: a float percentage would round to exactly 100 and pass.
+        {99.9999995, 50, "100.00", "0.00"},
     };
     for (const Case& c : cases) {
         QuoteRecord q;
@@ -78,7 +80,7 @@ protected:
         return dynamic_cast<Page*>(m_bar->Page(which));
     }
 
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
 };
 

@@ -214,6 +214,25 @@ TEST_F(LotsDialogTest, EditingRewritesTheStocksLotsWithTheChosenBroker) {
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Please add atleast one transaction"});
 }
 
+TEST_F(LotsDialogTest, IdenticalLotsAreEditedOneAtATime) {
+    // Two purchases alike in every column: only the one edited changes, on every engine.
+    const std::int32_t broker = AddBroker("ICICI Direct");
+    AddLot("Infosys Ltd", "NSE", "INFY", 0, 1400, 10, broker);
+    AddLot("Infosys Ltd", "NSE", "INFY", 0, 1400, 10, broker);
+    CProfileStocksDlg dlg("Infosys Ltd", "NSE", "INFY", broker, 1, 0, nullptr);
+    dlg.EnsureInitialized();
+    dlg.List()->SetItemSelected(1, true);
+    OnModal({Lot("1450", "5")});
+    dlg.OnEditLot();
+    Click(dlg, ui::IDOK);
+    const auto lots = StoredLots();
+    ASSERT_EQ(lots.size(), 2u);
+    EXPECT_EQ(lots[0].price, 1400);
+    EXPECT_EQ(lots[0].quantity, 10);
+    EXPECT_EQ(lots[1].price, 1450);
+    EXPECT_EQ(lots[1].quantity, 5);
+}
+
 class ProfitCalcTest : public PortfolioTest {};
 
 TEST_F(ProfitCalcTest, AnswersOnlyWithABrokerForItsTradeType) {

@@ -42,4 +42,23 @@ TEST(UpdateIniSection, SetsTheSectionAndKeepsEverythingElse) {
     }
 }
 
+TEST(UpdateIniSection, ADataSourceOfAnotherDriverLosesTheOldDriversKeys) {
+    const setup::IniEntries entries = {{"Driver", "PostgreSQL Unicode"}, {"Database", "k"}};
+    const std::string in = "[CompanyList]\n; shared lists\nDriver=SQLite3\nDatabase=/d/x.db\n"
+                           "SyncPragma=FULL\n\n[PG]\nPort=5432\n";
+    EXPECT_EQ(setup::UpdateIniSection(in, "CompanyList", entries, true),
+              "[CompanyList]\n; shared lists\nDriver=PostgreSQL Unicode\nDatabase=k\n\n"
+              "[PG]\nPort=5432\n");
+}
+
+TEST(ReadIniSection, ReadsTheKeysOfTheFirstSectionOfThatName) {
+    const std::string text = "[Other]\nDriver=X\n[companylist]\r\n Driver = SQLite3 \r\n"
+                             "# Database=/old.db\nDatabase=/d/x.db\n[CompanyList]\nDriver=Y\n";
+    EXPECT_EQ(setup::ReadIniSection(text, "CompanyList"),
+              (setup::IniEntries{{"Driver", "SQLite3"}, {"Database", "/d/x.db"}}));
+    EXPECT_EQ(setup::ReadIniSection("[CompanyList]\n", "CompanyList"), setup::IniEntries{});
+    EXPECT_FALSE(setup::ReadIniSection(text, "Missing"));
+    EXPECT_EQ(setup::IniValue({{"DRIVER", "a"}}, "driver"), "a");
+}
+
 } // namespace

@@ -90,6 +90,9 @@ TEST(SetupArguments, OptionsAndDefaults) {
         {{"--db="}, false, "", "", ""},
         {{"--verbose"}, false, "", "", ""},
         {{"/r"}, false, "", "", ""},
+        {{"--use-dsn", "--postgres", "host=h dbname=d"}, false, "", "", ""},
+        {{"--use-dsn", "--replace-dsn"}, false, "", "", ""},
+        {{"--postgres"}, false, "", "", ""},
     };
     for (const Case& c : cases) {
         setup::Options o;
@@ -104,6 +107,15 @@ TEST(SetupArguments, OptionsAndDefaults) {
         EXPECT_EQ(o.dbFile, c.db) << label;
         EXPECT_EQ(o.odbcIni, c.odbcIni) << label;
     }
+
+    setup::Options o;
+    std::string error;
+    ASSERT_TRUE(setup::ParseArguments({"--postgres=host=h dbname=d", "--replace-dsn"}, o, error));
+    EXPECT_EQ(o.postgres, "host=h dbname=d");
+    EXPECT_TRUE(o.replaceDsn);
+    EXPECT_FALSE(o.useDsn);
+    ASSERT_TRUE(setup::ParseArguments({"--use-dsn"}, o, error));
+    EXPECT_TRUE(o.useDsn);
 }
 
 class SetupRunTest : public ::testing::Test {
@@ -230,9 +242,10 @@ TEST_F(SetupRunTest, TheProgramExplainsFailures) {
     EXPECT_EQ(ok.err, "");
 
     // A driver manager that knows no SQLite3 driver.
-    WriteFile(m_dir.file("odbcinst.ini"), "[PostgreSQL]\nDriver=psqlodbcw.so\n");
+    fs::create_directories(m_dir.file("sys"));
+    WriteFile(m_dir.file("sys/odbcinst.ini"), "[PostgreSQL]\nDriver=psqlodbcw.so\n");
     const Outcome noDriver =
-        RunProgram(m_dir, "ODBCSYSINI='" + m_dir.path() + "' ODBCINSTINI=odbcinst.ini",
+        RunProgram(m_dir, "ODBCSYSINI='" + m_dir.file("sys") + "' ODBCINSTINI=odbcinst.ini",
                    "--root '" + m_dir.file("other") + "' --odbcini '" + m_dir.file("o.ini") + "'");
     EXPECT_EQ(noDriver.status, 1);
     EXPECT_NE(noDriver.err.find("install the Debian package libsqliteodbc"), std::string::npos)

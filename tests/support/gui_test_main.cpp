@@ -6,6 +6,7 @@
 
 #include "platform/inet/internet_session.h"
 #include "platform/ui/message_box.h"
+#include "support/ui_hooks.h"
 
 int main(int argc, char** argv) {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
     ui::SetNonInteractive(true); // a box no test answers must not wait for a user
     inet::GlobalInit();
     ::testing::InitGoogleTest(&argc, argv);
+    testsupport::EndingReset::Install();
     return RUN_ALL_TESTS();
 }

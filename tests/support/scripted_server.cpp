@@ -31,6 +31,19 @@ ScriptedServer::ScriptedServer() : m_server(std::make_unique<httplib::Server>())
                     sink.write(body->data() + offset, half - offset);
                     return true;
                 });
+        } else if (reply.trickleMs > 0) {
+            auto body = std::make_shared<std::string>(reply.body);
+            res.set_content_provider(body->size(), reply.contentType,
+                                     [this, body, pause = reply.trickleMs](
+                                         std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                         std::unique_lock lock(m_mutex);
+                                         if (m_wake.wait_for(lock, std::chrono::milliseconds(pause),
+                                                             [this] { return m_stopping; }))
+                                             return false;
+                                         lock.unlock();
+                                         sink.write(body->data() + offset, 1);
+                                         return true;
+                                     });
         } else {
             res.set_content(reply.body, reply.contentType);
         }

@@ -25,6 +25,7 @@ public:
         std::string contentType = "text/plain";
         int delayMs = 0;       // wait before answering
         bool dropHalf = false; // announce the whole body, send half, hang up
+        int trickleMs = 0;     // send the body a byte at a time, this long between bytes
     };
     struct Seen {
         std::string target;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/ui/message_box.h"
 
 namespace testsupport {
@@ -34,6 +36,16 @@ public:
 private:
     std::vector<std::string> m_texts;
     std::deque<int> m_answers;
+};
+
+// A test that ends a bar leaves the program "ending" (boxes answered at once, no dialog
+// opens); the next test starts from a running program again.
+class EndingReset final : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestEnd(const ::testing::TestInfo&) override { ui::ResetEnding(); }
+    static void Install() {
+        ::testing::UnitTest::GetInstance()->listeners().Append(new EndingReset);
+    }
 };
 
 } // namespace testsupport

@@ -75,8 +75,8 @@ TEST_F(DataLogTest, EndOfDayOncePerDateForEveryWatchedShare) {
         << "no quotes yet: an empty date counts as present";
     Quote(page, 0, 101.5, 123456);
     Quote(page, 1, 55.25, 789);
-    page.RefreshWatchList();
-    page.RefreshWatchList(); // the same date again: nothing new
+    page.OnBarRefresh();
+    page.OnBarRefresh(); // the same date again: nothing new
     EXPECT_EQ(ReadFile(File("EODData/NIFTY.txt")),
               "NIFTY,12/7/2026,24900.00,25100.00,24800.00,25000.50,0\r\n");
     EXPECT_EQ(ReadFile(File("EODData/SENSEX.txt")),
@@ -87,7 +87,7 @@ TEST_F(DataLogTest, EndOfDayOncePerDateForEveryWatchedShare) {
         << "BSE too";
 
     Quote(page, 0, 102, 200000, "12/8/2026"); // the next day's close
-    page.RefreshWatchList();
+    page.OnBarRefresh();
     EXPECT_EQ(ReadFile(File("EODData/ALPHA.txt")),
               "ALPHA,12/7/2026,101.50,101.50,101.50,101.50,123456\r\n"
               "ALPHA,12/8/2026,102.00,102.00,102.00,102.00,200000\r\n");
@@ -104,7 +104,7 @@ TEST_F(DataLogTest, IntradayAndLiveBarsSpanTwoRefreshes) {
     m_bar.previousNifty = 24990;
     Quote(page, 0, 101.5, 120000);
     Quote(page, 1, 55.25, 1000);
-    page.RefreshWatchList();
+    page.OnBarRefresh();
     EXPECT_TRUE(fs::is_directory(File("IntraDay/12-07-2026"))) << "the date folder is made";
     EXPECT_EQ(ReadFile(File("IntraDay/12-07-2026/NIFTY.txt")),
               "NIFTY,12/07/2026,11:00:00,24990.00,25000.50,24990.00,25000.50,0\r\n");
@@ -119,7 +119,7 @@ TEST_F(DataLogTest, IntradayAndLiveBarsSpanTwoRefreshes) {
     m_bar.previousSensex = 84100;
     Quote(page, 0, 100.25, 123456);
     Quote(page, 1, 56, 2000);
-    page.RefreshWatchList();
+    page.OnBarRefresh();
     EXPECT_EQ(ReadFile(File("IntraDay/12-07-2026/ALPHA.txt")),
               "ALPHA,12/07/2026,11:00:15,101.50,101.50,100.25,100.25,3456\r\n");
     EXPECT_EQ(ReadFile(File("IntraDay/12-07-2026/SENSEX.txt")),
@@ -141,8 +141,8 @@ TEST_F(DataLogTest, AMissingFolderSaysSoEachTimeAndTheOtherLogsGoOn) {
     page.Control<QCheckBox>(IDC_WL_LIVEDATA)->click();
     m_bar.previousNifty = 24990;
     MessageBoxRecorder boxes;
-    page.RefreshWatchList();
-    page.RefreshWatchList();
+    page.OnBarRefresh();
+    page.OnBarRefresh();
     EXPECT_EQ(boxes.Texts(),
               (std::vector<std::string>{"Problem occured in Opening LiveData File",
                                         "Problem occured in Opening LiveData File"}));
@@ -152,9 +152,60 @@ TEST_F(DataLogTest, AMissingFolderSaysSoEachTimeAndTheOtherLogsGoOn) {
     fs::remove_all(File("IntraDay/12-07-2026"));
     m_bar.probeDone = 0;
     boxes.Clear();
-    page.RefreshWatchList();
+    page.OnBarRefresh();
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_FALSE(fs::exists(File("IntraDay/12-07-2026")));
+}
+
+TEST_F(DataLogTest, RowsChangedBetweenAnswersWriteNoBarTwice) {
+    Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
+    CWatchListDlg page(m_bar);
+    page.Control<QCheckBox>(IDC_WL_INTRADAY)->click();
+    m_bar.previousNifty = 24990;
+    Quote(page, 0, 101.5, 120000);
+    page.OnBarRefresh();
+    Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 15));
+    m_bar.previousNifty = 25000.5;
+    Quote(page, 0, 100.25, 123456);
+    page.OnBarRefresh();
+    const std::string alphaBar = "ALPHA,12/07/2026,11:00:15,101.50,101.50,100.25,100.25,3456\r\n";
+    ASSERT_EQ(ReadFile(File("IntraDay/12-07-2026/ALPHA.txt")), alphaBar);
+    const std::string nifty = ReadFile(File("IntraDay/12-07-2026/NIFTY.txt"));
+
+    // Deleting BETA redraws the rows: no answer came, so no log gets a line.
+    page.List()->SetItemSelected(1, true);
+    page.OnDelete();
+    ASSERT_EQ(page.ItemCount(), 1);
+    EXPECT_EQ(ReadFile(File("IntraDay/12-07-2026/ALPHA.txt")), alphaBar);
+    EXPECT_EQ(ReadFile(File("IntraDay/12-07-2026/NIFTY.txt")), nifty);
+    EXPECT_EQ(page.Previous(0).prevPrice, 100.25) << "the sample of the last answer, not older";
+
+    // The next answer's bar starts at the last price and counts only the new volume.
+    Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 30));
+    Quote(page, 0, 100.75, 124000);
+    page.OnBarRefresh();
+    EXPECT_EQ(ReadFile(File("IntraDay/12-07-2026/ALPHA.txt")),
+              alphaBar + "ALPHA,12/07/2026,11:00:30,100.25,100.75,100.25,100.75,544\r\n");
+}
+
+TEST_F(DataLogTest, NamesThatAreNoSymbolsNeverBecomeFiles) {
+    const LocalTime closed = MakeLocalTime(2026, 12, 7, 16, 0, 0);
+    const std::string root = File("inner");
+    for (const char* sub : {"EODData", "IntraDay"})
+        fs::create_directories(root + "/" + sub);
+    QuoteRecord q;
+    q.date = "12/7/2026";
+    q.last = 10;
+    MessageBoxRecorder boxes;
+    std::vector<std::string> reports;
+    auto report = [&](const std::string& m) { reports.push_back(m); };
+    EXPECT_EQ(WriteEodFiles(root, closed, {}, {{"../../X", q}, {"", q}, {"OK", q}}, report), 1);
+    EXPECT_FALSE(fs::exists(File("X.txt")));
+    EXPECT_FALSE(fs::exists(root + "/EODData/.txt"));
+    EXPECT_TRUE(fs::exists(root + "/EODData/OK.txt")) << "the valid ones are still written";
+    EXPECT_TRUE(reports.empty());
+    EXPECT_FALSE(EodFile(root, "../X"));
+    EXPECT_FALSE(IntradayFile(root, "12-07-2026", "A/B"));
 }
 
 } // namespace

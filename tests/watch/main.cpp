@@ -5,6 +5,7 @@
 
 #include "platform/inet/internet_session.h"
 #include "platform/ui/message_box.h"
+#include "support/ui_hooks.h"
 
 // The tests get a session bus of their own (when dbus-daemon is installed), so the
 // desktop notifications have somewhere to go that the tests can watch.
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
         QApplication::setQuitOnLastWindowClosed(false);
         inet::GlobalInit();
         ::testing::InitGoogleTest(&argc, argv);
+        testsupport::EndingReset::Install();
         result = RUN_ALL_TESTS();
     }
     bus.kill();

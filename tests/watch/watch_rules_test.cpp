@@ -4,7 +4,7 @@
 
 #include "platform/base/colorref.h"
 #include "watch/core/alert_rules.h"
-#include "watch/core/watch_sort.h"
+#include "watch/core/watch_rows.h"
 
 namespace {
 
@@ -83,18 +83,19 @@ TEST(AlertRulesTest, ColoursOfEveryAlertColumn) {
 }
 
 TEST(AlertRulesTest, PopupTextListsTheConfiguredCrossings) {
-    const WatchChecks checks{true, true, true, false};
+    const WatchChecks checks{.popup = true, .myConfigured = true, .dayHighLow = true};
     const std::vector<RowCells> rows = {
         Row(Limits("500.00", "500.00", "4.00", "1.00", "Alpha Ltd")),
         Row(Limits("1.00", "0.50", "", "0.00", "Beta, Ltd")),
         Row(Limits("450.00", "1,250.00", "450.00", "1.00", "Gamma Ltd")),
         Row(Limits("460.00", "500.00", "450.00", "1.00", "Delta Ltd")),
+        Row(Limits("0.00", "500.00", "450.00", "1.00", "No Price Ltd")), // N/A: no false alarm
     };
     EXPECT_EQ(
         AlertPopupText("TIME", rows, checks),
         "TIME\n---------------------------------------------------------\n\n"
         "Alpha Ltd::above UPPER LIMIT of 500.00\n\nGamma Ltd::below LOWER LIMIT of 450.00\n\n");
-    EXPECT_EQ(AlertPopupText("TIME", rows, WatchChecks{true, false, true, false}), "");
+    EXPECT_EQ(AlertPopupText("TIME", rows, WatchChecks{.popup = true, .myConfigured = false}), "");
     EXPECT_EQ(AlertPopupText("TIME", {rows[3]}, checks), "");
     EXPECT_EQ(AlertTimeText(MakeLocalTime(2026, 12, 7, 15, 4, 9)),
               "Monday, December 07, 2026 ::  03:04:09 PM");
@@ -128,6 +129,29 @@ TEST(WatchSortTest, ColumnsCompareAsTheirValues) {
     EXPECT_FALSE(SortWatchRows(rows, kWcUpper, true));
     EXPECT_EQ(CompareWatchRows(Priced("x", 0, 0, 10), Priced("y", 0, 0, 9), kWcVolume), 1);
     EXPECT_EQ(CompareWatchRows(Priced("Tata", 0, 0), Priced("tata", 0, 0), kWcName), 0);
+}
+
+TEST(WatchRowsTest, RowsComeFromTheItemItsQuoteAndSampleAndCellsOutliveThem) {
+    QuoteRecord q;
+    q.last = 110;
+    q.change = 10;
+    q.volume = 1234567;
+    q.yearHigh = 150;
+    std::vector<RowCells> cells;
+    {
+        const std::vector<WatchListRow> rows = {
+            MakeWatchListRow({"Alpha, Ltd", "NSE", "ALPHA", 1, 1000, 1250}, q,
+                             {.prevVolume = 5, .prevPrice = 99, .dataTaken = 1})};
+        EXPECT_FLOAT_EQ(rows[0].changePercent, 10);
+        cells = WatchRowsCells(rows);
+    } // the rows are gone; their cells keep their own copy
+    const Texts expected = {
+        {kWcName, "Alpha, Ltd"},  {kWcIndex, "NSE"},       {kWcSymbol, "ALPHA"},
+        {kWcPrice, "110.00"},     {kWcChange, "10.00"},    {kWcPercent, "10.00"},
+        {kWcVolume, "12,34,567"}, {kWcYearHigh, "150.00"}, {kWcAlert, "1.00"},
+        {kWcUpper, "1,250.00"},   {kWcPrevPrice, "99.00"}, {kWcTaken, "1.00"}};
+    for (const auto& [column, text] : expected)
+        EXPECT_EQ(cells[0](column), text) << column;
 }
 
 } // namespace

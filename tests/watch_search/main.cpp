@@ -2,9 +2,9 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-#include "platform/ui/message_box.h"
-
 #include "platform/inet/internet_session.h"
+#include "platform/ui/message_box.h"
+#include "support/ui_hooks.h"
 
 // The dialog tests need an application object; CTest runs them on the offscreen platform.
 int main(int argc, char** argv) {
@@ -18,5 +18,6 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     inet::GlobalInit();
     ::testing::InitGoogleTest(&argc, argv);
+    testsupport::EndingReset::Install();
     return RUN_ALL_TESTS();
 }

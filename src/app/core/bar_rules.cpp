@@ -1,6 +1,7 @@
 #include "app/core/bar_rules.h"
 
 #include "platform/base/text.h"
+#include "quotes/indian_number.h"
 #include "quotes/quote_request.h"
 
 BarPoint PlaceBarPosition(int position, const BarRect& desktop, int taskbarHeight, int barWidth,
@@ -50,4 +51,29 @@ bool AnswersFor(const std::vector<std::string>& lines, const std::string& firstS
     QuoteRecord r;
     ParseQuoteLine(lines.front(), r);
     return text::IEquals(r.symbol, text::Trim(firstSymbol));
+}
+
+std::string IndexCellText(const QuoteRecord& r, int column) {
+    switch (column) {
+    case 0:
+        return r.symbol;
+    case 1:
+        return FormatIndianNumber(r.last);
+    case 2:
+        return r.date;
+    case 3:
+        return FormatIndianNumber(r.change);
+    case 4:
+        return FormatIndianNumber(r.changePercent);
+    case 5:
+        return FormatIndianNumber(r.open);
+    case 6:
+        return FormatIndianNumber(r.high);
+    case 7:
+        return FormatIndianNumber(r.low);
+    case 8:
+        return FormatIndianNumber(r.previous);
+    default:
+        return {};
+    }
 }

@@ -35,6 +35,10 @@ struct BarPoint {
 BarPoint PlaceBarPosition(int position, const BarRect& desktop, int taskbarHeight, int barWidth,
                           int barHeight, BarPoint current);
 
+// A cell of the bar's index list: the name, then price, date, change, per-cent change,
+// open, high, low and the previous refresh's price, numbers in the Indian number form.
+std::string IndexCellText(const QuoteRecord& record, int column);
+
 // One page's part of the bar's request: present only while the page exists.
 struct RequestBlock {
     bool exists = false;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "platform/base/paths.h"
+#include "platform/base/symbol_name.h"
 #include "platform/base/text.h"
 #include "quotes/indian_number.h"
 
@@ -63,9 +64,12 @@ std::string TwoDigits(int v) {
 }
 
 // Appends the end-of-day line unless the file already holds the date anywhere.
-int EodOne(const std::string& path, const std::string& name, const QuoteRecord& q,
+int EodOne(const std::string& root, const std::string& name, const QuoteRecord& q,
            const char* openMessage, const char* readMessage, const LogReporter& report) {
-    File f(std::fopen(path.c_str(), "a+b"));
+    const std::optional<std::string> path = EodFile(root, name);
+    if (!path)
+        return 1; // no symbol, no file: the others are still written
+    File f(std::fopen(path->c_str(), "a+b"));
     if (!f) {
         report(openMessage);
         return 0;
@@ -141,17 +145,17 @@ std::string BarLine(const std::string& name, const std::string& date, const std:
            "," + volume + "\r\n";
 }
 
-std::string EodFile(const std::string& root, const std::string& name) {
-    return paths::Join(paths::Join(root, paths::kEodData), name + ".txt");
+std::optional<std::string> EodFile(const std::string& root, const std::string& name) {
+    return symbols::SymbolFilePath(paths::Join(root, paths::kEodData), name, ".txt");
 }
 
 std::string IntradayFolder(const std::string& root, const std::string& dateFolder) {
     return paths::Join(paths::Join(root, paths::kIntraDay), dateFolder);
 }
 
-std::string IntradayFile(const std::string& root, const std::string& dateFolder,
-                         const std::string& name) {
-    return paths::Join(IntradayFolder(root, dateFolder), name + ".txt");
+std::optional<std::string> IntradayFile(const std::string& root, const std::string& dateFolder,
+                                        const std::string& name) {
+    return symbols::SymbolFilePath(IntradayFolder(root, dateFolder), name, ".txt");
 }
 
 std::string LiveDataFile(const std::string& root) {
@@ -162,17 +166,15 @@ int WriteEodFiles(const std::string& root, const LocalTime& now, const IndexQuot
                   const std::vector<EodItem>& items, const LogReporter& report) {
     if (IsMarketOpen(now))
         return 1;
-    if (!EodOne(EodFile(root, "NIFTY"), "NIFTY", indices.nifty,
-                "Problem occured in Opening Nifty EOD File", "Error in Reading Nifty EOD file",
-                report))
+    if (!EodOne(root, "NIFTY", indices.nifty, "Problem occured in Opening Nifty EOD File",
+                "Error in Reading Nifty EOD file", report))
         return 0;
-    if (!EodOne(EodFile(root, "SENSEX"), "SENSEX", indices.sensex,
-                "Problem occured in Opening Sensex EOD File", "Error in Reading Sensex EOD file",
-                report))
+    if (!EodOne(root, "SENSEX", indices.sensex, "Problem occured in Opening Sensex EOD File",
+                "Error in Reading Sensex EOD file", report))
         return 0;
     for (const EodItem& item : items)
-        if (!EodOne(EodFile(root, item.symbol), item.symbol, item.quote,
-                    "Problem occured in Opening EOD File", "Error in Reading  EOD file", report))
+        if (!EodOne(root, item.symbol, item.quote, "Problem occured in Opening EOD File",
+                    "Error in Reading  EOD file", report))
             return 0;
     return 1;
 }
@@ -198,7 +200,7 @@ int IntradayIndices(const std::string& root, const LogStamp& stamp, const IndexQ
     for (const auto& p : parts) {
         if (p.previous <= 0)
             continue; // SENSEX waits for its own previous value
-        File f(std::fopen(IntradayFile(root, stamp.dateFolder, p.name).c_str(), "ab"));
+        File f(std::fopen(IntradayFile(root, stamp.dateFolder, p.name)->c_str(), "ab"));
         if (!f) {
             report(p.openMessage);
             return 0;
@@ -219,7 +221,11 @@ int IntradayStocks(const std::string& root, const LogStamp& stamp,
         if (cells(kExchange) != "NSE" || Number(cells, kTaken) <= 0 ||
             Number(cells, kPrevPrice) == 0)
             continue;
-        File f(std::fopen(IntradayFile(root, stamp.dateFolder, cells(kSymbol)).c_str(), "ab"));
+        const std::optional<std::string> path =
+            IntradayFile(root, stamp.dateFolder, cells(kSymbol));
+        if (!path)
+            continue; // no symbol, no file
+        File f(std::fopen(path->c_str(), "ab"));
         if (!f) {
             report("Problem occured in Opening Intraday File");
             return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,12 @@ std::string EodLine(const std::string& name, const std::string& date, double ope
 std::string BarLine(const std::string& name, const std::string& date, const std::string& time,
                     double previous, double current, const std::string& volume);
 
-// Where the logs live under the data root.
-std::string EodFile(const std::string& root, const std::string& name);
+// Where the logs live under the data root. A name that is no valid symbol has no file
+// (nullopt): the writers skip it rather than write anywhere else.
+std::optional<std::string> EodFile(const std::string& root, const std::string& name);
 std::string IntradayFolder(const std::string& root, const std::string& dateFolder);
-std::string IntradayFile(const std::string& root, const std::string& dateFolder,
-                         const std::string& name);
+std::optional<std::string> IntradayFile(const std::string& root, const std::string& dateFolder,
+                                        const std::string& name);
 std::string LiveDataFile(const std::string& root);
 
 // What the writers read from the bar: its NIFTY and SENSEX records and their values at

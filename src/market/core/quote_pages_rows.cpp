@@ -86,10 +86,15 @@ std::string QuotePageCellText(const QuotePageRow& row, int column, bool worldRul
         return row.date;
     case 4:
         return FormatIndianNumber(row.change);
-    case 5:
-        if (worldRule && (row.changePercent > 100 || row.changePercent < -100))
+    case 5: {
+        // The rule looks at the percentage in full precision: rounded to a float first, a
+        // change just over 100 % would pass as exactly 100.
+        const double base = row.last - row.change;
+        const double exact = base == 0 ? 0 : static_cast<double>(row.change) * 100 / base;
+        if (worldRule && (exact > 100 || exact < -100))
             return "0.00";
         return FormatIndianNumber(row.changePercent);
+    }
     case 6:
         return FormatIndianNumber(row.open);
     case 7:

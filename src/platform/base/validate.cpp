@@ -1,10 +1,13 @@
 #include "platform/base/validate.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <locale.h>
+#include <string_view>
 
 #include "platform/base/text.h"
 
@@ -23,16 +26,51 @@ std::string Bound(double v) {
     return buf;
 }
 
+// A plain decimal number: sign, digits with at most one point, an optional exponent.
+// strtod would also take "nan", "inf" and hexadecimal, which no user means as a price.
+bool IsDecimalNumber(std::string_view t) {
+    std::size_t i = 0;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) {
+        ++i;
+        ++digits;
+    }
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return false;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+            ++i;
+        std::size_t exponent = 0;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) {
+            ++i;
+            ++exponent;
+        }
+        if (exponent == 0)
+            return false;
+    }
+    return i == t.size();
+}
+
 } // namespace
 
 std::optional<double> ParseDouble(const std::string& text) {
     const std::string t = text::Trim(text);
-    if (t.empty())
+    if (!IsDecimalNumber(t))
         return std::nullopt;
     char* end = nullptr;
     const double v = strtod_l(t.c_str(), &end, CLocale());
-    if (end == t.c_str() || *end != '\0')
-        return std::nullopt;
+    if (end == t.c_str() || *end != '\0' || !std::isfinite(v))
+        return std::nullopt; // an exponent past the range of a double is no number either
     return v;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/inet/internet_session.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <mutex>
 
 #include <curl/curl.h>
@@ -84,6 +86,13 @@ CInternetException::CInternetException(DWORD error, std::uintptr_t context, std:
 CInternetFile::~CInternetFile() = default;
 
 bool CInternetFile::ReadString(std::string& line) {
+    if (m_pos < m_body.size() && m_maxLines != 0 && m_linesRead >= m_maxLines) {
+        m_pos = m_body.size();
+        m_error.reset();
+        throw CInternetException(ERROR_INTERNET_BODY_TOO_LARGE, 1,
+                                 "The response has more than " + std::to_string(m_maxLines) +
+                                     " lines");
+    }
     if (m_pos >= m_body.size()) {
         if (m_error) {
             auto error = std::move(m_error);
@@ -100,6 +109,7 @@ bool CInternetFile::ReadString(std::string& line) {
         --stop;
     line.assign(m_body, m_pos, stop - m_pos);
     m_pos = next;
+    ++m_linesRead;
     return true;
 }
 
@@ -120,7 +130,7 @@ void CInternetFile::Close() {
 }
 
 CInternetSession::CInternetSession(std::string agent, std::uintptr_t context)
-    : m_agent(std::move(agent)), m_context(context) {
+    : m_agent(std::move(agent)), m_context(context), m_deadlineMs(inet::DefaultDeadlineMs()) {
     inet::GlobalInit();
 }
 
@@ -138,6 +148,12 @@ void CInternetSession::SetOption(InternetOption option, long value) {
         break;
     case InternetOption::MaxBodyBytes:
         m_maxBodyBytes = value;
+        break;
+    case InternetOption::DeadlineMs:
+        m_deadlineMs = value;
+        break;
+    case InternetOption::MaxLines:
+        m_maxLines = value;
         break;
     }
 }
@@ -173,6 +189,8 @@ std::unique_ptr<CInternetFile> CInternetSession::OpenURL(const std::string& url,
     // No data at all for the receive timeout fails the transfer.
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, std::max(1L, (m_receiveTimeoutMs + 999) / 1000));
+    // A server that trickles a few bytes at a time still has to finish by the deadline.
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, m_deadlineMs);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -202,6 +220,7 @@ std::unique_ptr<CInternetFile> CInternetSession::OpenURL(const std::string& url,
 
     auto file = std::unique_ptr<CInternetFile>(new CInternetFile());
     file->m_status = status;
+    file->m_maxLines = static_cast<std::size_t>(std::max(0L, m_maxLines));
     if (ctype)
         file->m_contentType = ctype;
     if (rc != CURLE_OK) {
@@ -216,6 +235,15 @@ std::unique_ptr<CInternetFile> CInternetSession::OpenURL(const std::string& url,
 }
 
 namespace inet {
+
+long DefaultDeadlineMs() {
+    static const long deadline = [] {
+        const char* v = std::getenv("KORAVEL_READ_DEADLINE");
+        const long seconds = v ? std::strtol(v, nullptr, 10) : 0;
+        return seconds >= 1 && seconds <= 3600 ? seconds * 1000 : 120000L;
+    }();
+    return deadline;
+}
 
 void GlobalInit() {
     static std::once_flag once;

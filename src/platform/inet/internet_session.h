@@ -13,8 +13,9 @@
 // Differences from a bare HTTP GET that callers rely on:
 // - the session's agent name goes out as the User-Agent;
 // - an HTTP status of 400 or above is a failure, like a connection failure;
-// - connect and no-data timeouts and a body size cap are always set, so a stalled or
-//   runaway server can never freeze a reader;
+// - connect and no-data timeouts, an overall deadline, a body size cap and a cap on the
+//   number of lines are always set, so a stalled, trickling or runaway server can never
+//   freeze a reader or fill the memory;
 // - every line read loses its line break and a trailing CR.
 
 using DWORD = std::uint32_t;
@@ -66,6 +67,8 @@ private:
 
     std::string m_body;
     std::size_t m_pos = 0;
+    std::size_t m_linesRead = 0;
+    std::size_t m_maxLines = 0;
     long m_status = 0;
     std::string m_contentType;
     std::unique_ptr<CInternetException> m_error; // thrown once the good part is read
@@ -75,6 +78,12 @@ enum class InternetOption {
     ConnectTimeoutMs, // default 60000
     ReceiveTimeoutMs, // no data at all for this long fails the transfer; default 60000
     MaxBodyBytes,     // default 16 MiB
+    // The whole transfer must end within this; what arrived by then is readable (complete
+    // lines), then the reader sees a timeout. Default DefaultDeadlineMs().
+    DeadlineMs,
+    // More lines than this in one answer is no answer any reader here expects: the reader
+    // gets the first ones, then a failure. Default 100000.
+    MaxLines,
 };
 
 class CInternetSession final {
@@ -111,6 +120,8 @@ private:
     long m_connectTimeoutMs = 60000;
     long m_receiveTimeoutMs = 60000;
     long m_maxBodyBytes = 16L * 1024 * 1024;
+    long m_deadlineMs;
+    long m_maxLines = 100000;
     std::shared_ptr<const std::atomic<bool>> m_cancel;
 };
 
@@ -118,6 +129,10 @@ namespace inet {
 
 // curl_global_init, once per process; main() calls it before any thread starts.
 void GlobalInit();
+
+// The overall deadline of a transfer: $KORAVEL_READ_DEADLINE seconds when set (1 to 3600),
+// else 120 seconds.
+long DefaultDeadlineMs();
 
 // Opens the URL in a session named `agent` and reads every line, trimmed of blanks at
 // both ends (empty lines kept). Throws CInternetException like OpenURL and ReadString.

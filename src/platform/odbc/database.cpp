@@ -1,5 +1,6 @@
 #include "platform/odbc/database.h"
 
+#include <cctype>
 #include <utility>
 
 #include "platform/base/text.h"
@@ -14,6 +15,7 @@ struct CDatabase::Impl {
     bool connected = false;
     bool inTransaction = false;
     odbc::SqlDialect dialect = odbc::SqlDialect::Standard;
+    std::string dbmsName;
     std::string connect;
 };
 
@@ -84,9 +86,16 @@ bool CDatabase::Open(std::string_view connect) {
     m_impl->connected = true;
     m_impl->inTransaction = false;
     m_impl->connect = std::string(connect);
-    const std::string dbms = text::ToLowerAscii(GetInfoText(m_impl->dbc, SQL_DBMS_NAME));
-    m_impl->dialect = dbms.find("sqlite") != std::string::npos ? odbc::SqlDialect::Sqlite
-                                                               : odbc::SqlDialect::Standard;
+    m_impl->dbmsName = GetInfoText(m_impl->dbc, SQL_DBMS_NAME);
+    m_impl->dialect = odbc::DialectOfDbms(m_impl->dbmsName);
+    if (const char* setting = odbc::Rules(m_impl->dialect).onConnect) {
+        try {
+            ExecuteSQL(setting);
+        } catch (...) {
+            Close();
+            throw;
+        }
+    }
     return true;
 }
 
@@ -113,6 +122,25 @@ const std::string& CDatabase::GetConnect() const {
 
 odbc::SqlDialect CDatabase::Dialect() const {
     return m_impl->dialect;
+}
+
+const std::string& CDatabase::DbmsName() const {
+    return m_impl->dbmsName;
+}
+
+void CDatabase::LockTable(std::string_view table) {
+    odbc::detail::ConnectionHandle(*this);
+    if (!m_impl->inTransaction)
+        throw CDBException(CDBException::kBadUsage, "A table is locked only inside a transaction.");
+    const char* lock = odbc::Rules(m_impl->dialect).lockTable;
+    if (!lock)
+        return;
+    for (const char c : table)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '[' || c == ']'))
+            throw CDBException(CDBException::kBadUsage, "Not a table name: " + std::string(table));
+    std::string statement(lock);
+    statement.replace(statement.find("%s"), 2, table);
+    ExecuteSQL(statement);
 }
 
 void CDatabase::ExecuteSQL(std::string_view sql) {

@@ -32,6 +32,8 @@ public:
     const std::string& GetConnect() const;
     // The engine behind the connection decides how statements are rewritten.
     odbc::SqlDialect Dialect() const;
+    // The engine's name as the driver reports it ("SQLite", "PostgreSQL").
+    const std::string& DbmsName() const;
 
     // Runs a statement that returns no rows; the text goes through the dialect step.
     void ExecuteSQL(std::string_view sql);
@@ -43,6 +45,9 @@ public:
     bool CommitTrans();
     bool Rollback();
     bool InTransaction() const;
+    // Inside a transaction: other connections may still read the table but wait to write
+    // it until the transaction ends, so two rewrites of one table never interleave.
+    void LockTable(std::string_view table);
 
     // Rolls back unless Commit() was called. Must not outlive the database.
     class Transaction final {

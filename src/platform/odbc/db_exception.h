@@ -17,6 +17,7 @@ public:
         kNoRowsAffected,
         kNotOpen,
         kBadUsage,
+        kBadValue, // a value the data source cannot store as it is
     };
 
     CDBException(int retCode, std::string error, std::string stateNativeOrigin = {});

@@ -118,8 +118,8 @@ SQLCHAR* SqlText(const std::string& s) {
     return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
 }
 
-// Binds the parameters, runs the statement and returns the number of rows it changed.
-SQLLEN ExecuteWithParams(const Handle& stmt, const std::string& sql, std::vector<Param>& params) {
+// Binds the parameters and runs the statement; SQL_NO_DATA when it changed no row.
+SQLRETURN ExecuteBound(const Handle& stmt, const std::string& sql, std::vector<Param>& params) {
     Check(SQLPrepare(stmt.get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), stmt);
     for (std::size_t i = 0; i < params.size(); ++i) {
         Param& p = params[i];
@@ -148,12 +148,48 @@ SQLLEN ExecuteWithParams(const Handle& stmt, const std::string& sql, std::vector
         Check(rc, stmt);
     }
     const SQLRETURN rc = SQLExecute(stmt.get());
-    if (rc == SQL_NO_DATA)
+    if (rc != SQL_NO_DATA)
+        Check(rc, stmt);
+    return rc;
+}
+
+// Runs the statement and returns the number of rows it changed.
+SQLLEN ExecuteWithParams(const Handle& stmt, const std::string& sql, std::vector<Param>& params) {
+    if (ExecuteBound(stmt, sql, params) == SQL_NO_DATA)
         return 0;
-    Check(rc, stmt);
     SQLLEN count = 0;
     Check(SQLRowCount(stmt.get(), &count), stmt);
     return count;
+}
+
+// Number of characters of a UTF-8 text.
+std::size_t Utf8Length(std::string_view text) {
+    std::size_t n = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++n;
+    return n;
+}
+
+// A text column holds at most its bound length in characters, on every engine, and never a
+// NUL; a value that does not fit is refused rather than cut or stored differently by each.
+void CheckStorable(const CFieldExchange::Field& f) {
+    if (f.type != ValueType::Text)
+        return;
+    const auto& value = *static_cast<const std::string*>(f.value);
+    std::string name = f.name;
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
+        name = name.substr(1, name.size() - 2);
+    if (value.find('\0') != std::string::npos)
+        throw CDBException(CDBException::kBadValue,
+                           "The text for " + name +
+                               " contains a NUL character, which cannot be stored.");
+    const std::size_t length = Utf8Length(value);
+    if (f.maxLength > 0 && length > static_cast<std::size_t>(f.maxLength))
+        throw CDBException(CDBException::kBadValue,
+                           "The text for " + name + " has " + std::to_string(length) +
+                               " characters; at most " + std::to_string(f.maxLength) +
+                               " can be stored.");
 }
 
 // Reads a text column in pieces, so no length limit applies. False for NULL.
@@ -223,9 +259,9 @@ struct CRecordset::State {
     unsigned openType = snapshot;
     std::unique_ptr<CDatabase> ownDatabase;
     std::vector<CFieldExchange::Field> fields;
-    int counter = -1;         // index of the counter column, -1 without one
-    bool rowIdColumn = false; // SQLite's rowid is selected after the bound columns
-    std::string source;       // table name or SELECT as given to Open
+    int counter = -1;   // index of the counter column, -1 without one
+    std::string rowKey; // the engine's row number, selected after the bound columns
+    std::string source; // table name or SELECT as given to Open
     bool sourceIsTable = false;
     std::string table;
     std::string sql;
@@ -248,18 +284,16 @@ struct CRecordset::State {
                 list += ',';
             list += f.name;
         }
-        if (rowIdColumn)
-            list += ",rowid";
+        if (!rowKey.empty())
+            list += "," + rowKey;
         return list;
     }
 
-    // Rows read by a SELECT of SelectList().
-    std::vector<Row> Read(const CDatabase& db, const std::string& text) const {
-        Handle stmt(SQL_HANDLE_STMT, odbc::detail::ConnectionHandle(db));
-        Check(SQLExecDirect(stmt.get(), SqlText(text), static_cast<SQLINTEGER>(text.size())), stmt);
+    // The rows of an executed statement whose columns are SelectList().
+    std::vector<Row> ReadRows(const Handle& stmt) const {
         SQLSMALLINT columns = 0;
         Check(SQLNumResultCols(stmt.get(), &columns), stmt);
-        const std::size_t wanted = fields.size() + (rowIdColumn ? 1 : 0);
+        const std::size_t wanted = fields.size() + (rowKey.empty() ? 0 : 1);
         if (static_cast<std::size_t>(columns) < wanted)
             throw CDBException(CDBException::kBadUsage,
                                "The selection returns " + std::to_string(columns) +
@@ -274,23 +308,30 @@ struct CRecordset::State {
             row.reserve(wanted);
             for (std::size_t i = 0; i < fields.size(); ++i)
                 row.push_back(ReadCell(stmt, static_cast<SQLUSMALLINT>(i + 1), fields[i].type));
-            if (rowIdColumn)
+            if (!rowKey.empty())
                 row.push_back(ReadCell(stmt, static_cast<SQLUSMALLINT>(wanted), ValueType::Long));
             rows.push_back(std::move(row));
         }
         return rows;
     }
 
-    // " WHERE ..." that finds the row again: by its counter, else by SQLite's rowid, else by
-    // every original value.
+    // Rows read by a SELECT of SelectList().
+    std::vector<Row> Read(const CDatabase& db, const std::string& text) const {
+        Handle stmt(SQL_HANDLE_STMT, odbc::detail::ConnectionHandle(db));
+        Check(SQLExecDirect(stmt.get(), SqlText(text), static_cast<SQLINTEGER>(text.size())), stmt);
+        return ReadRows(stmt);
+    }
+
+    // " WHERE ..." that finds the row again: by its counter, else by the engine's row number,
+    // else by every original value.
     std::string WhereRow(const Row& row, std::vector<Param>& params) const {
         if (counter >= 0) {
             params.push_back(ParamFromCell(ValueType::Long, row[counter]));
             return " WHERE " + fields[counter].name + "=?";
         }
-        if (rowIdColumn) {
+        if (!rowKey.empty()) {
             params.push_back(ParamFromCell(ValueType::Long, row.back()));
-            return " WHERE rowid=?";
+            return " WHERE " + rowKey + "=?";
         }
         std::string where;
         for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -354,8 +395,8 @@ bool CRecordset::Open(unsigned nOpenType, const char* sqlOrTable) {
         for (std::size_t i = 0; i < s.fields.size(); ++i)
             if (s.fields[i].counter)
                 s.counter = static_cast<int>(i);
-        s.rowIdColumn =
-            s.sourceIsTable && s.counter < 0 && m_pDatabase->Dialect() == odbc::SqlDialect::Sqlite;
+        const char* rowKey = odbc::Rules(m_pDatabase->Dialect()).rowKey;
+        s.rowKey = s.sourceIsTable && s.counter < 0 && rowKey ? rowKey : "";
         s.openType = type;
         RunQuery();
     } catch (...) {
@@ -463,11 +504,13 @@ bool CRecordset::Update() {
     if (s.mode == noMode)
         Fail(CDBException::kNoEditMode, "Update was called without AddNew or Edit.");
     const odbc::SqlDialect dialect = m_pDatabase->Dialect();
+    const odbc::EngineRules& rules = odbc::Rules(dialect);
     std::vector<Param> params;
     std::string columns;
     for (const auto& f : s.fields) {
         if (f.counter)
             continue;
+        CheckStorable(f);
         params.push_back(ParamFromMember(f));
         if (!columns.empty())
             columns += ',';
@@ -481,23 +524,29 @@ bool CRecordset::Update() {
         std::string marks;
         for (std::size_t i = 0; i < params.size(); ++i)
             marks += i ? ",?" : "?";
-        const std::string sql =
+        std::string sql =
             params.empty() ? "INSERT INTO " + s.table + " DEFAULT VALUES"
                            : "INSERT INTO " + s.table + " (" + columns + ") VALUES (" + marks + ")";
-        ExecuteWithParams(stmt, odbc::TranslateSql(sql, dialect), params);
-        if (s.openType == dynaset) {
-            // Read the new row back so the counter the database gave it shows.
-            std::vector<Row> added;
-            if (dialect == odbc::SqlDialect::Sqlite)
+        // The new row is read back so the counter the database gave it shows.
+        std::vector<Row> added;
+        if (rules.insertReturning && s.openType == dynaset) {
+            sql += " RETURNING " + s.SelectList();
+            ExecuteBound(stmt, odbc::TranslateSql(sql, dialect), params);
+            added = s.ReadRows(stmt);
+        } else {
+            ExecuteWithParams(stmt, odbc::TranslateSql(sql, dialect), params);
+            if (rules.lastInsertedWhere && s.openType == dynaset)
                 added = s.Read(*m_pDatabase,
                                odbc::TranslateSql("SELECT " + s.SelectList() + " FROM " + s.table +
-                                                      " WHERE rowid=last_insert_rowid()",
+                                                      " WHERE " + rules.lastInsertedWhere,
                                                   dialect));
+        }
+        if (s.openType == dynaset) {
             if (added.size() != 1) {
                 added.assign(1, Row());
                 for (const auto& f : s.fields)
                     added[0].push_back(CellFromMember(f));
-                if (s.rowIdColumn)
+                if (!s.rowKey.empty())
                     added[0].push_back(Cell());
             }
             const bool allVisited = s.visited == static_cast<long>(s.rows.size());
@@ -581,6 +630,11 @@ void CRecordset::RunQuery() {
         sql += " WHERE " + m_strFilter;
     if (!text::Trim(m_strSort).empty())
         sql += " ORDER BY " + m_strSort;
+    else if (s.sourceIsTable && s.counter >= 0)
+        // A table's own order is the order its rows were added in, on every engine.
+        sql += " ORDER BY " + s.fields[static_cast<std::size_t>(s.counter)].name;
+    else if (s.sourceIsTable && !s.rowKey.empty())
+        sql += " ORDER BY " + s.rowKey;
     s.sql = odbc::TranslateSql(sql, m_pDatabase->Dialect());
     s.rows = s.Read(*m_pDatabase, s.sql);
     s.visited = 0;

@@ -36,9 +36,11 @@ public:
 
     // sqlOrTable: null for GetDefaultSQL(), a table name ("CompanyList" or "[CompanyList]"),
     // or a whole SELECT. For a table the statement is "SELECT <bound columns> FROM <table>"
-    // with " WHERE <m_strFilter>" and " ORDER BY <m_strSort>" when they are not empty; the
-    // filter and sort are appended to a whole SELECT the same way. An open recordset is
-    // closed first. Returns true; failures throw CDBException.
+    // with " WHERE <m_strFilter>" and " ORDER BY <m_strSort>" when they are not empty;
+    // without a sort a table's rows come in the order they were added (by the counter
+    // column, else the engine's row number). The filter and sort are appended to a whole
+    // SELECT the same way. An open recordset is closed first. Returns true; failures throw
+    // CDBException.
     virtual bool Open(unsigned nOpenType = useDefaultType, const char* sqlOrTable = nullptr);
     virtual void Close();
     bool IsOpen() const;
@@ -60,6 +62,8 @@ public:
     // True when the rows come from one known table.
     bool CanUpdate() const;
     // AddNew clears the members; Update then inserts every bound column except the counter.
+    // A text longer than its bound length (in characters) or holding a NUL is refused with
+    // CDBException, the same on every engine.
     void AddNew();
     // Update then writes every bound column except the counter to the current row only.
     void Edit();

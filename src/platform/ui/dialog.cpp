@@ -9,8 +9,26 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimerEvent>
+#include <QValidator>
 
 namespace ui {
+
+namespace {
+
+// Text fields take no control characters: a NUL would cut short any text it reaches (a
+// statement for the data source, a file name), and none of them belongs in a name.
+class PrintableOnly final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        for (const QChar c : input)
+            if (c.category() == QChar::Other_Control)
+                return Invalid;
+        return Acceptable;
+    }
+};
+
+} // namespace
 
 CDialog::CDialog(int templateId, QWidget* parent)
     : QDialog(parent), m_templateId(templateId), m_dlu(DialogFont()),
@@ -101,6 +119,8 @@ void CDialog::SetTemplateSize(int w, int h) {
 void CDialog::Place(QWidget* control, int id, int x, int y, int w, int h) {
     if (id >= 0)
         SetControlId(control, id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control); edit && !edit->validator())
+        edit->setValidator(new PrintableOnly(edit));
     control->setGeometry(m_dlu.Rect(x, y, w, h));
 }
 
@@ -133,6 +153,16 @@ void CDialog::SetPageColor(COLORREF color) {
     pal.setColor(QPalette::Button, ToQColor(color));
     setPalette(pal);
     setAutoFillBackground(true);
+}
+
+void CDialog::setVisible(bool visible) {
+    if (visible && isWindow() && parentWidget() && !isVisible()) {
+        const bool ownerOnTop =
+            parentWidget()->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        if (ownerOnTop && !windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+    QDialog::setVisible(visible);
 }
 
 void CDialog::OnUserMessage(unsigned message, msg::WPARAM, msg::LPARAM) {

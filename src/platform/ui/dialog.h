@@ -82,6 +82,9 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void reject() override { OnCancel(); }
+    // A window of its own that an always-on-top window owns stays on top too; below its
+    // owner it would open hidden under it.
+    void setVisible(bool visible) override;
 
 private:
     int m_templateId;

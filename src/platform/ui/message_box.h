@@ -48,11 +48,35 @@ int trackPopupMenu(QMenu& menu, const QPoint& screenPos);
 // to standard error and get their default answer (IDOK, or IDNO for a question).
 void SetNonInteractive(bool on);
 
+// The answer a box gets when nobody gives one: IDOK, IDNO for a question, IDCANCEL where
+// Cancel is offered.
+int DefaultAnswer(unsigned type);
+
+// Ends the program from wherever it stands, even from inside a modal dialog or a box:
+// every dialog, box and menu that is up closes as cancelled, workers waiting on a box get
+// its default answer, boxes asked for from now on are answered on standard error, and
+// `teardown` runs once, when no modal loop of ours is left on the stack, so nothing is
+// destroyed under a dialog that is still running. Later calls only end loops again.
+void EndProgram(std::function<void()> teardown);
+bool IsEnding();
+// Modal loops of ours (dialogs, boxes, menus) running now on the user-interface thread.
+int ModalDepth();
+// Tests: back to the state before EndProgram.
+void ResetEnding();
+
+// Hands a web address to the desktop's browser; false when none could take it.
+bool openUrl(const std::string& url);
+// Opens the address, or, without a browser to take it, shows it in a box it can be copied
+// from.
+void OpenWebAddress(const std::string& url, QWidget* parent = nullptr);
+
 // Test hooks: when set, they answer instead of the user.
 using MessageBoxHook = std::function<int(const MessageBoxCall&)>;
 using ModalHook = std::function<int(QDialog&)>;
 using MenuHook = std::function<int(QMenu&, const QPoint&)>;
+using OpenUrlHook = std::function<bool(const std::string&)>;
 void SetMessageBoxHook(MessageBoxHook hook);
+void SetOpenUrlHook(OpenUrlHook hook);
 void SetModalHook(ModalHook hook);
 void SetMenuHook(MenuHook hook);
 

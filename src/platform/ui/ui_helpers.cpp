@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QWindow>
 #include <QTextEdit>
+#include <QWindow>
 
 namespace ui {
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/base/text.h"
+#include "platform/base/validate.h"
 
 namespace {
 
@@ -83,6 +84,21 @@ TEST(TextTest, CsvRecordsHonourQuotes) {
     EXPECT_EQ(text::ParseCsvRecord(""), (std::vector<std::string>{""}));
     EXPECT_EQ(text::ParseCsvRecord("Dr. Reddy's Laboratories Ltd,DRREDDY"),
               (std::vector<std::string>{"Dr. Reddy's Laboratories Ltd", "DRREDDY"}));
+}
+
+TEST(ValidateTest, OnlyPlainDecimalNumbersAreNumbers) {
+    const std::pair<const char*, double> numbers[] = {{"12.5", 12.5}, {" 12.5 ", 12.5}, {"-3", -3},
+                                                      {"+3", 3},      {".5", .5},       {"5.", 5},
+                                                      {"1e3", 1000},  {"1E-2", .01}};
+    for (const auto& [t, v] : numbers)
+        EXPECT_EQ(validate::ParseDouble(t), v) << t;
+    for (const char* t : {"", " ", "nan", "-nan", "NAN", "inf", "-infinity", "0x10", "0X1p3", "1e",
+                          "1e+", ".", "-", "1.2.3", "--1", "1,5", "1e400", "12abc"})
+        EXPECT_EQ(validate::ParseDouble(t), std::nullopt) << t;
+    EXPECT_EQ(validate::CheckDouble("nan", 0, 10000), "Please enter a number.");
+    EXPECT_EQ(validate::CheckDouble("0x10", 0, 100), "Please enter a number.");
+    EXPECT_EQ(validate::CheckDouble("100.5", 0, 100), "Please enter a number between 0 and 100.");
+    EXPECT_EQ(validate::CheckInt("0x10", 0, 100), "Please enter an integer.");
 }
 
 } // namespace

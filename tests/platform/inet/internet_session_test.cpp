@@ -125,4 +125,30 @@ TEST(InternetSessionTest, SilentServerTimesOutAndCancelStopsATransfer) {
     stopper.join();
 }
 
+TEST(InternetSessionTest, FloodsAndTricklesAreBounded) {
+    ScriptedServer server;
+    // Ten megabytes of bare line breaks: the reader gets as many lines as it may keep,
+    // then a failure, never ten million empty strings.
+    server.SetReply({200, std::string(10 * 1024 * 1024, '\n'), "text/plain"});
+    CInternetSession session("t");
+    session.SetOption(InternetOption::MaxLines, 1000);
+    auto file = session.OpenURL(server.BaseUrl() + "/");
+    std::size_t lines = 0;
+    std::string line;
+    EXPECT_EQ(ErrorOf([&] {
+                  while (file->ReadString(line))
+                      ++lines;
+              }),
+              ERROR_INTERNET_BODY_TOO_LARGE);
+    EXPECT_EQ(lines, 1000u);
+
+    // A server that sends a byte now and then, never a line end, still ends by the deadline.
+    server.SetReply({200, std::string(1000, 'x'), "text/plain", 0, false, 20});
+    session.SetOption(InternetOption::DeadlineMs, 300);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ErrorOf([&] { inet::ReadAllLines(session, server.BaseUrl() + "/"); }),
+              ERROR_INTERNET_TIMEOUT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
 } // namespace

@@ -345,7 +345,13 @@ TEST_F(RecordsetTest, ValuesRoundTripUnchanged) {
         "Dr. Reddy's Laboratories Ltd",
         "x' OR '1'='1",
         "टाटा मोटर्स — Société Générale ₹",
-        std::string(3000, 'L') + "end",
+        std::string(252, 'L') + "end", // the bound length exactly
+        [] {
+            std::string rupees;
+            for (int i = 0; i < 255; ++i)
+                rupees += "₹"; // characters are counted, not bytes
+            return rupees;
+        }(),
         "",
     };
     CItemset rs(&m_db);
@@ -369,6 +375,23 @@ TEST_F(RecordsetTest, ValuesRoundTripUnchanged) {
     rs.m_strFilter = "NAME=''";
     rs.Requery();
     EXPECT_EQ(rs.GetRecordCount(), 1);
+
+    // What no engine would keep as given is refused before it reaches one, so a stored row
+    // reads back as it was written everywhere.
+    const std::string refused[] = {std::string(256, 'L'), std::string("a\0b", 3)};
+    for (const std::string& t : refused) {
+        rs.AddNew();
+        rs.m_NAME = t;
+        try {
+            rs.Update();
+            FAIL() << "stored " << t.size() << " bytes";
+        } catch (const CDBException& e) {
+            EXPECT_EQ(e.m_nRetCode, CDBException::kBadValue);
+            EXPECT_EQ(e.m_strError.find("The text for NAME "), 0u) << e.m_strError;
+        }
+        rs.CancelUpdate();
+    }
+    EXPECT_EQ(Names().size(), texts.size());
 }
 
 } // namespace
