@@ -13,7 +13,7 @@
 #include "amibroker/amibroker_link_dlg.h"
 #include "amibroker/core/bridge_workers.h"
 #include "app/main_bar_dlg.h"
-#include "app/market_app.h"
+#include "app/shell/program.h"
 #include "db/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "market/market_pages.h"

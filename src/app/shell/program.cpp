@@ -1,10 +1,12 @@
-#include "app/market_app.h"
+#include "app/shell/program.h"
 
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <sys/file.h>
 #include <unistd.h>
@@ -16,6 +18,7 @@
 #include <QTimer>
 
 #include "app/main_bar_dlg.h"
+#include "app/shell/tour_seed.h"
 #include "app/tour.h"
 #include "charts/hist_chart_dlg.h"
 #include "charts/live_chart_dlg.h"
@@ -175,20 +178,51 @@ bool ParseAppOptions(int argc, char** argv, AppOptions& o, std::string& error) {
     return true;
 }
 
-int RunKoravel(int argc, char** argv) {
-    AppOptions options;
+namespace {
+
+// The program from its command line to its end, one step after another.
+class Program final {
+public:
+    // Reads the command line: an exit status when there is nothing more to do (help, bad
+    // usage, no display), else nothing.
+    std::optional<int> ReadCommandLine(int argc, char** argv);
+    // The tour keeps to a data root of its own, so it never touches the user's lists.
+    void PrepareTourData();
+    // One bar per user; false (with a message) when another one runs.
+    bool AcquireInstance();
+    void SetClock();
+    // The market: configured services, or the embedded market server in this process. An
+    // exit status when it cannot start.
+    std::optional<int> StartMarket();
+    // The bar, in the main event loop until it closes; its exit status.
+    int RunBar(QApplication& app);
+    // The embedded market goes while the application still stands.
+    void StopMarket() { m_market.reset(); }
+
+    bool Tour() const { return !m_options.tourDir.empty(); }
+
+private:
+    void AdvanceTourClock(int seconds);
+
+    AppOptions m_options;
+    QTemporaryDir m_tourData;
+    InstanceLock m_lock;
+    std::unique_ptr<marketserver::MarketServer> m_market;
+    PriceSource m_priceSource = PriceSource::Configured;
+};
+
+std::optional<int> Program::ReadCommandLine(int argc, char** argv) {
     std::string error;
-    if (!ParseAppOptions(argc, argv, options, error)) {
+    if (!ParseAppOptions(argc, argv, m_options, error)) {
         std::fprintf(stderr, "koravel: %s\n%s", error.c_str(), AppUsage().c_str());
         return 2;
     }
-    if (options.help) {
+    if (m_options.help) {
         std::fputs(AppUsage().c_str(), stdout);
         return 0;
     }
-    const bool tour = !options.tourDir.empty();
     if (!HaveDisplay()) {
-        if (!tour) {
+        if (!Tour()) {
             std::fprintf(
                 stderr,
                 "koravel: there is no display to show the bar on (DISPLAY and WAYLAND_DISPLAY are "
@@ -198,108 +232,112 @@ int RunKoravel(int argc, char** argv) {
         }
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    if (tour && !options.clock)
-        options.clock = kTourClock;
+    if (Tour() && !m_options.clock)
+        m_options.clock = kTourClock;
+    return std::nullopt;
+}
 
-    // The data source manager reads the user's DSN file from the password database's home,
-    // setup writes it under $HOME: name the file, so both mean the same one.
-    if (!std::getenv("ODBCINI"))
-        setenv("ODBCINI", paths::Join(paths::HomeDir(), ".odbc.ini").c_str(), 1);
+void Program::PrepareTourData() {
+    const std::string root = m_tourData.path().toStdString();
+    setenv("KORAVEL_ROOT", root.c_str(), 1);
+    setenv("ODBCINI", (root + "/odbc.ini").c_str(), 1);
+    setup::Options so;
+    so.root = root;
+    so.dbFile = root + "/CompanyList.db";
+    so.odbcIni = root + "/odbc.ini";
+    // Its own data source even where the system names a shared CompanyList.
+    so.replaceDsn = true;
+    // The bridge and the charting-program stand-in beside the program, registered in the
+    // tour's own registry.
+    setenv("KORAVEL_COM_REGISTRY", (root + "/registry.ini").c_str(), 1);
+    const std::string libs = QCoreApplication::applicationDirPath().toStdString() + "/../lib/";
+    for (const char* lib : {"libpellar.so", "libkoravel-chartstore.so"})
+        RegisterServerLibrary(libs + lib);
+    std::ostringstream out, err;
+    if (setup::Run(so, out, err) != 0)
+        std::fprintf(stderr, "koravel: the tour's data source could not be set up: %s",
+                     err.str().c_str());
+}
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Koravel");
-    QApplication::setQuitOnLastWindowClosed(false); // the bar hidden in the tray is still running
-    std::setlocale(LC_NUMERIC, "C");                // files and protocols use the decimal point
-    inet::GlobalInit();
+bool Program::AcquireInstance() {
+    if (Tour() || m_lock.Acquire())
+        return true;
+    std::fprintf(stderr, "koravel: Koravel is already running for this user.\n");
+    if (QGuiApplication::platformName() != "offscreen") // nobody could answer a box there
+        ui::messageBox("Koravel is already running.", ui::MB_OK | ui::MB_ICONINFORMATION);
+    return false;
+}
 
-    // The tour answers to nobody: a message it meets goes to standard error.
-    if (tour)
-        ui::SetNonInteractive(true);
-    // The tour keeps to a data root of its own, so it never touches the user's lists.
-    QTemporaryDir tourData;
-    if (tour) {
-        const std::string root = tourData.path().toStdString();
-        setenv("KORAVEL_ROOT", root.c_str(), 1);
-        setenv("ODBCINI", (root + "/odbc.ini").c_str(), 1);
-        setup::Options so;
-        so.root = root;
-        so.dbFile = root + "/CompanyList.db";
-        so.odbcIni = root + "/odbc.ini";
-        // Its own data source even where the system names a shared CompanyList.
-        so.replaceDsn = true;
-        // The bridge and the charting-program stand-in beside the program, registered in
-        // the tour's own registry.
-        setenv("KORAVEL_COM_REGISTRY", (root + "/registry.ini").c_str(), 1);
-        const std::string libs = QCoreApplication::applicationDirPath().toStdString() + "/../lib/";
-        for (const char* lib : {"libpellar.so", "libkoravel-chartstore.so"})
-            RegisterServerLibrary(libs + lib);
-        std::ostringstream out, err;
-        if (setup::Run(so, out, err) != 0)
-            std::fprintf(stderr, "koravel: the tour's data source could not be set up: %s",
-                         err.str().c_str());
+void Program::SetClock() {
+    // A given clock runs on from its moment; the tour's stands still.
+    if (!m_options.clock)
+        return;
+    const LocalTime start = *ParseLocalTime(*m_options.clock);
+    if (Tour())
+        Clock::SetFixed(start);
+    else
+        Clock::SetRunningFrom(start);
+}
+
+std::optional<int> Program::StartMarket() {
+    if (!m_options.market.empty())
+        inet::SetCommandLineMarket(m_options.market);
+    if (!inet::NeedsEmbeddedMarket())
+        return std::nullopt;
+    marketserver::MarketOptions mo;
+    if (m_options.live && !Tour()) {
+        upstream::UpstreamOptions& u = mo.upstream.emplace();
+        // The services' hosts can be moved, as koravel-market --upstream-base does.
+        std::string error;
+        if (const char* bases = std::getenv("KORAVEL_UPSTREAM_BASE");
+            bases && *bases && !upstream::ParseUpstreamBases(bases, u, error)) {
+            std::fprintf(stderr, "koravel: KORAVEL_UPSTREAM_BASE: %s\n", error.c_str());
+            return 2;
+        }
     }
-
-    InstanceLock lock;
-    if (!tour && !lock.Acquire()) {
-        std::fprintf(stderr, "koravel: Koravel is already running for this user.\n");
-        if (QGuiApplication::platformName() != "offscreen") // nobody could answer a box there
-            ui::messageBox("Koravel is already running.", ui::MB_OK | ui::MB_ICONINFORMATION);
+    mo.seed = m_options.seed;
+    mo.speed = Tour() ? 0 : m_options.speed;
+    if (m_options.clock) {
+        sim::CivilSeconds t = 0;
+        sim::VirtualClock::Parse(*m_options.clock, t);
+        mo.clock = t;
+    }
+    m_market = marketserver::StartEmbeddedMarket(mo);
+    if (!m_market) {
+        std::fprintf(stderr, "koravel: the embedded market could not start on 127.0.0.1\n");
         return 1;
     }
-
-    // Time: a given clock runs on from its moment; the tour's stands still.
-    if (options.clock) {
-        const LocalTime start = *ParseLocalTime(*options.clock);
-        if (tour)
-            Clock::SetFixed(start);
-        else
-            Clock::SetRunningFrom(start);
+    inet::SetEmbeddedMarket(m_market->BaseUrl());
+    if (inet::ServiceBase(inet::Service::Quote) == m_market->BaseUrl())
+        m_priceSource = m_market->IsUpstream() ? PriceSource::Live : PriceSource::Simulated;
+    if (Tour()) {
+        SeedTourWatchList(m_market->Engine(), m_market->Clock().Now());
+        CTour::RunSeeds();
     }
+    return std::nullopt;
+}
 
-    // The market: configured services, or the simulated market in this process.
-    if (!options.market.empty())
-        inet::SetCommandLineMarket(options.market);
-    std::unique_ptr<marketserver::MarketServer> market;
-    PriceSource priceSource = PriceSource::Configured;
-    if (inet::NeedsEmbeddedMarket()) {
-        marketserver::MarketOptions mo;
-        if (options.live && !tour) {
-            upstream::UpstreamOptions& u = mo.upstream.emplace();
-            // The services' hosts can be moved, as koravel-market --upstream-base does.
-            std::string error;
-            if (const char* bases = std::getenv("KORAVEL_UPSTREAM_BASE");
-                bases && *bases && !upstream::ParseUpstreamBases(bases, u, error)) {
-                std::fprintf(stderr, "koravel: KORAVEL_UPSTREAM_BASE: %s\n", error.c_str());
-                return 2;
-            }
-        }
-        mo.seed = options.seed;
-        mo.speed = tour ? 0 : options.speed;
-        if (options.clock) {
-            sim::CivilSeconds t = 0;
-            sim::VirtualClock::Parse(*options.clock, t);
-            mo.clock = t;
-        }
-        market = marketserver::StartEmbeddedMarket(mo);
-        if (!market) {
-            std::fprintf(stderr, "koravel: the embedded market could not start on 127.0.0.1\n");
-            return 1;
-        }
-        inet::SetEmbeddedMarket(market->BaseUrl());
-        if (inet::ServiceBase(inet::Service::Quote) == market->BaseUrl())
-            priceSource = market->IsUpstream() ? PriceSource::Live : PriceSource::Simulated;
-        if (tour) {
-            SeedTourWatchList(market->Engine(), market->Clock().Now());
-            CTour::RunSeeds();
-        }
-    }
+void Program::AdvanceTourClock(int seconds) {
+    // The tour's time stands still unless the tour moves it: the market's and the
+    // program's clocks together.
+    if (m_market && m_market->Simulation())
+        m_market->Clock().Set(m_market->Clock().Now() + seconds);
+    const LocalTime now = Clock::Now();
+    const std::int64_t t =
+        DaysFromCivil(now.year, now.month, now.day) * 86400 + now.SecondsOfDay() + seconds;
+    int y = 0, m = 0, d = 0;
+    CivilFromDays(t / 86400, y, m, d);
+    Clock::SetFixed(MakeLocalTime(y, m, d, static_cast<int>(t % 86400 / 3600),
+                                  static_cast<int>(t % 3600 / 60), static_cast<int>(t % 60)));
+}
 
+int Program::RunBar(QApplication& app) {
     InstallHistChartOpener();
     RegisterBarAction(IDC_LIVE_CHART, [](CMainBarDlg& bar) { CLiveChartDlg::Open(&bar); });
 
     CMainBarDlg bar;
-    bar.SetShowSplash(!options.noSplash && !tour);
-    bar.SetPriceSource(priceSource);
+    bar.SetShowSplash(!m_options.noSplash && !Tour());
+    bar.SetPriceSource(m_priceSource);
     int exitCode = 0;
     QObject::connect(&bar, &CMainBarDlg::closed, &app, [&](int code) {
         exitCode = code;
@@ -319,26 +357,45 @@ int RunKoravel(int argc, char** argv) {
     std::unique_ptr<CTour> tourRun;
     QTimer::singleShot(0, &bar, [&] {
         bar.Create(true);
-        if (tour) {
-            // The tour's time stands still unless the tour moves it: the market's and the
-            // program's clocks together.
-            tourRun = std::make_unique<CTour>(
-                bar, QString::fromStdString(options.tourDir), [&market](int seconds) {
-                    if (market && market->Simulation())
-                        market->Clock().Set(market->Clock().Now() + seconds);
-                    const LocalTime now = Clock::Now();
-                    const std::int64_t t = DaysFromCivil(now.year, now.month, now.day) * 86400 +
-                                           now.SecondsOfDay() + seconds;
-                    int y = 0, m = 0, d = 0;
-                    CivilFromDays(t / 86400, y, m, d);
-                    Clock::SetFixed(MakeLocalTime(y, m, d, static_cast<int>(t % 86400 / 3600),
-                                                  static_cast<int>(t % 3600 / 60),
-                                                  static_cast<int>(t % 60)));
-                });
+        if (Tour()) {
+            tourRun = std::make_unique<CTour>(bar, QString::fromStdString(m_options.tourDir),
+                                              [this](int seconds) { AdvanceTourClock(seconds); });
             tourRun->Start();
         }
     });
     app.exec();
     CInternetSession::CancelAll(); // no transfer outlives the program
+    return exitCode;
+}
+
+} // namespace
+
+int RunKoravel(int argc, char** argv) {
+    Program program;
+    if (const auto exit = program.ReadCommandLine(argc, argv))
+        return *exit;
+
+    // The data source manager reads the user's DSN file from the password database's home,
+    // setup writes it under $HOME: name the file, so both mean the same one.
+    if (!std::getenv("ODBCINI"))
+        setenv("ODBCINI", paths::Join(paths::HomeDir(), ".odbc.ini").c_str(), 1);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Koravel");
+    QApplication::setQuitOnLastWindowClosed(false); // the bar hidden in the tray is still running
+    std::setlocale(LC_NUMERIC, "C");                // files and protocols use the decimal point
+    inet::GlobalInit();
+
+    if (program.Tour()) {
+        ui::SetNonInteractive(true); // the tour answers to nobody: messages go to stderr
+        program.PrepareTourData();
+    }
+    if (!program.AcquireInstance())
+        return 1;
+    program.SetClock();
+    if (const auto exit = program.StartMarket())
+        return *exit;
+    const int exitCode = program.RunBar(app);
+    program.StopMarket();
     return exitCode;
 }
