@@ -7,7 +7,7 @@
 #include "amibroker/amibroker_link_dlg.h"
 #include "amibroker/core/link_rules.h"
 #include "app/main_bar_dlg.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "marketserver/market_server.h"
 #include "platform/base/text.h"

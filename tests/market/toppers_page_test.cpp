@@ -11,7 +11,7 @@
 #include "catalogue/catalogue.h"
 #include "controls/export_csv_dlg.h"
 #include "controls/quote_lists.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "market/toppers_dlg.h"
 #include "market_fixture.h"

@@ -14,7 +14,7 @@
 #include "amibroker/core/bridge_workers.h"
 #include "app/main_bar_dlg.h"
 #include "app/shell/program.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "market/market_pages.h"
 #include "platform/com/com.h"
