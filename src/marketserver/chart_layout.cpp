@@ -1,8 +1,7 @@
-#include "marketserver/chart_painter.h"
-
 #include <algorithm>
 #include <cmath>
 
+#include "marketserver/chart_painter.h"
 #include "marketserver/indicators.h"
 
 namespace marketserver::chart {

@@ -89,7 +89,7 @@ Civil CivilOf(std::int64_t days) {
 }
 
 const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 const char* const kWeekdays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 QString DayMonth(const Civil& c) {
@@ -115,8 +115,8 @@ std::vector<double> LinearTicks(double lo, double hi, double step) {
 }
 
 double YScale::Y(double v) const {
-    const double f = log ? (std::log(v) - std::log(lo)) / (std::log(hi) - std::log(lo))
-                         : (v - lo) / (hi - lo);
+    const double f =
+        log ? (std::log(v) - std::log(lo)) / (std::log(hi) - std::log(lo)) : (v - lo) / (hi - lo);
     return bottom - f * (bottom - top);
 }
 

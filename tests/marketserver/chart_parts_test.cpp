@@ -34,9 +34,9 @@ TEST(ChartRequestTest, OverlaysAndPanesFromTheirCodes) {
 }
 
 TEST(ChartScaleTest, RoundStepsAndTheTicksThatFit) {
-    const std::pair<double, double> steps[] = {{0.7, 1},  {1, 1},     {1.2, 2},  {2.2, 2.5},
-                                               {3, 5},    {6, 10},    {13, 20},  {0.031, 0.05},
-                                               {0, 1},    {-5, 1}};
+    const std::pair<double, double> steps[] = {{0.7, 1}, {1, 1},  {1.2, 2}, {2.2, 2.5},
+                                               {3, 5},   {6, 10}, {13, 20}, {0.031, 0.05},
+                                               {0, 1},   {-5, 1}};
     for (const auto& [rough, nice] : steps)
         EXPECT_DOUBLE_EQ(NiceStep(rough), nice) << rough;
     EXPECT_DOUBLE_EQ(NextStep(2), 2.5);
