@@ -109,7 +109,7 @@ void CMainBarDlg::BuildTemplate() {
     m_topCheck = Add<QCheckBox>(IDC_ALWAYS_ON_TOP, 340, 6, 9, 8);
     m_topCheck->setChecked(true);
     connect(m_topCheck, &QCheckBox::toggled, this, [this](bool on) {
-        m_bAlwaysOnTop = on ? 1 : 0;
+        m_bAlwaysOnTop = on;
         PlaceBar(kKeepPosition);
     });
     auto* about = Add<CColorButton>(IDC_ABOUT, 352, 4, 14, 12, std::string("?"));
@@ -189,7 +189,7 @@ bool CMainBarDlg::OnInitDialog() {
         const QuoteRecord* r = IndexRow(row);
         return r ? IndexCellText(*r, col) : std::string();
     });
-    m_list->SetConnectedFlag([this] { return m_bConnected != 0; });
+    m_list->SetConnectedFlag([this] { return m_bConnected; });
     // The two rows from the still empty records.
     InsertIndexRows();
     // Drags start on the free surface and on the pictures.
@@ -244,7 +244,7 @@ void CMainBarDlg::OnTimer(int id) {
         KillTimer(kRefreshTimer);
         if (!RunProbe())
             return;
-        m_bProbeDone = 1;
+        m_bProbeDone = true;
         SetTimer(kRefreshTimer, m_nRefreshInterval);
     }
     StartQuoteFetch();
@@ -270,11 +270,11 @@ bool CMainBarDlg::RunProbe() {
     }
     if (ok) {
         SetIndicators(true);
-        m_bConnected = 1;
+        m_bConnected = true;
         return true;
     }
     SetIndicators(false);
-    m_bConnected = 0;
+    m_bConnected = false;
     ui::messageBox(kProbeMessage, ui::MB_OK | ui::MB_ICONERROR, this);
     KillTimer(kRefreshTimer);
     CloseBar(1);
@@ -323,18 +323,18 @@ void CMainBarDlg::OnQuotesReady(int result) {
     const std::vector<std::string> lines = QuoteLines.Take();
     if (result == 1 && !AnswersFor(lines, kSymbolNifty))
         result = 0;
-    m_bConnected = result;
+    m_bConnected = result != 0;
     if (result == 0) {
         SetIndicators(false);
         for (auto& slot : m_pages)
             if (slot.window && slot.page)
-                slot.page->SetConnected(0);
+                slot.page->SetConnected(false);
         emit refreshed(false);
         return;
     }
     for (auto& slot : m_pages)
         if (slot.window && slot.page)
-            slot.page->SetConnected(1);
+            slot.page->SetConnected(true);
     SetIndicators(true);
     m_list->DeleteAllItems();
     if (!DistributeQuoteLines(lines)) {
@@ -470,7 +470,7 @@ void CMainBarDlg::OnPageButton(BarPage page) {
 }
 
 void CMainBarDlg::ApplyTopmost(QWidget* window) {
-    const bool on = m_bAlwaysOnTop != 0;
+    const bool on = m_bAlwaysOnTop;
     if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
         return;
     const bool visible = window->isVisible();
@@ -543,7 +543,7 @@ void CMainBarDlg::OnLiveChart() {
 
 void CMainBarDlg::OnTickerBarButton() {
     HideAll();
-    m_bHidden = 1;
+    m_bHidden = true;
     if (m_ticker)
         return;
     m_ticker = new CTickerBarDlg(*this);
@@ -556,7 +556,7 @@ CTickerBarDlg* CMainBarDlg::Ticker() const {
 
 void CMainBarDlg::OnTickerClosed() {
     ShowAll();
-    m_bHidden = 0;
+    m_bHidden = false;
     m_ticker = nullptr;
 }
 
@@ -632,8 +632,8 @@ void CMainBarDlg::AddTrayIcon() {
     m_trayMenu->setDefaultAction(show);
     connect(m_trayMenu, &QMenu::aboutToShow, this, [this] {
         const auto actions = m_trayMenu->actions();
-        actions[0]->setEnabled(m_bHidden == 1);
-        actions[1]->setEnabled(m_bHidden == 0);
+        actions[0]->setEnabled(m_bHidden);
+        actions[1]->setEnabled(!m_bHidden);
     });
     m_tray->setContextMenu(m_trayMenu);
     connect(m_tray, &QSystemTrayIcon::activated, this,
@@ -650,11 +650,11 @@ void CMainBarDlg::OnTrayNotify(int iconId, int mouseMessage) {
         return;
     switch (mouseMessage) {
     case kTrayLeftDoubleClick:
-        if (m_bHidden == 0) {
+        if (!m_bHidden) {
             HideToTray();
         } else {
             ShowAll();
-            m_bHidden = 0;
+            m_bHidden = false;
         }
         break;
     case kTrayRightDown:
@@ -684,7 +684,7 @@ void CMainBarDlg::HideToTray() {
         m_trayProbe ? m_trayProbe() : m_bIconAdded && QSystemTrayIcon::isSystemTrayAvailable();
     if (trayThere) {
         HideAll();
-        m_bHidden = 1;
+        m_bHidden = true;
         return;
     }
     // No notification area (or it went away): hidden, the bar could never be found again.
@@ -693,7 +693,7 @@ void CMainBarDlg::HideToTray() {
     for (auto& slot : m_pages)
         if (slot.window && slot.shown)
             slot.window->hide();
-    m_bHidden = 1;
+    m_bHidden = true;
     m_bMinimisedForTray = true;
     showMinimized();
 }
@@ -703,7 +703,7 @@ void CMainBarDlg::changeEvent(QEvent* e) {
     if (e->type() == QEvent::WindowStateChange && m_bMinimisedForTray && !isMinimized()) {
         m_bMinimisedForTray = false;
         ShowAll();
-        m_bHidden = 0;
+        m_bHidden = false;
     }
 }
 
@@ -793,7 +793,7 @@ void CMainBarDlg::OnCommand(int command) {
         break;
     case ID_TRAY_SHOW:
         ShowAll();
-        m_bHidden = 0;
+        m_bHidden = false;
         break;
     case ID_TRAY_HIDE:
         HideToTray();

@@ -75,9 +75,9 @@ public:
     ~CMainBarDlg() override;
 
     // IBar
-    int IsConnected() const override { return m_bConnected; }
-    int IsProbeDone() const override { return m_bProbeDone; }
-    int IsAlwaysOnTop() const override { return m_bAlwaysOnTop; }
+    bool IsConnected() const override { return m_bConnected; }
+    bool IsProbeDone() const override { return m_bProbeDone; }
+    bool IsAlwaysOnTop() const override { return m_bAlwaysOnTop; }
     int RefreshInterval() const override { return m_nRefreshInterval; }
     const QuoteRecord& NiftyRecord() const override { return m_nifty; }
     const QuoteRecord& SensexRecord() const override { return m_sensex; }
@@ -87,10 +87,10 @@ public:
     void SuspendRefresh() override;
     void ResumeRefresh() override;
     QWidget* Window() override { return this; }
-    int IsLiveFeedStarted() const override { return m_bLiveFeedStarted; }
+    bool IsLiveFeedStarted() const override { return m_bLiveFeedStarted; }
     void HidePage(BarPage page) override;
     CBarPage* FindPage(BarPage page) const override { return Page(page); }
-    void SetLiveFeedStarted(int started) { m_bLiveFeedStarted = started; }
+    void SetLiveFeedStarted(bool started) { m_bLiveFeedStarted = started; }
 
     // Options set before the window is created.
     void SetShowSplash(bool show) { m_bShowSplash = show; }
@@ -117,7 +117,7 @@ public:
     void HideToTray();
     // Whether a tray is there to come back from (tests stand in for the desktop's).
     void SetTrayProbe(std::function<bool()> probe) { m_trayProbe = std::move(probe); }
-    int IsHidden() const { return m_bHidden; }
+    bool IsHidden() const { return m_bHidden; }
     bool IsIconAdded() const { return m_bIconAdded; }
     // The context menu at a screen point (what a right click on the bar shows).
     void ShowContextMenu(const QPoint& screenPos, bool fromKeyboard);
@@ -197,22 +197,22 @@ private:
     std::string m_strRequest;
     std::vector<AskedBlock> m_asked;
     QuoteFetcher m_fetcher;
-    int m_bConnected = 0;
-    int m_bProbeDone = 0;
+    bool m_bConnected = false;
+    bool m_bProbeDone = false;
     int m_nRefreshInterval = kDefaultRefreshInterval;
     int m_nSpeedCommand = ID_SPEED_HIGH;
     int m_nRefreshes = 0;
     bool m_bWarningUp = false;
     int m_nSuspended = 0;
-    int m_bLiveFeedStarted = 0;
+    bool m_bLiveFeedStarted = false;
 
     // Pages.
     std::array<PageSlot, kBarPageCount> m_pages;
     QPointer<CTickerBarDlg> m_ticker;
 
     // Window state.
-    int m_bAlwaysOnTop = 1;
-    int m_bHidden = 0;
+    bool m_bAlwaysOnTop = true;
+    bool m_bHidden = false;
     bool m_bIconAdded = false;
     bool m_bShowSplash = true;
     PriceSource m_priceSource = PriceSource::Configured;

@@ -97,7 +97,7 @@ bool CQuotePageDlg::OnInitDialog() {
         list->setToolTip("Double Click Stocks to see their Historical Chart");
         list->SetGridLines(true);
         list->SetSingleSelection(true);
-        list->SetConnectedFlag([this] { return m_bConnected != 0; });
+        list->SetConnectedFlag([this] { return m_bConnected; });
         for (int c = 0; c < market::kQuotePageColumns; ++c)
             list->InsertColumn(c, kColumns[c].heading, kColumns[c].format, kColumns[c].width);
         list->SetTextCallback([list, worldRule](int row, int col) -> std::string {

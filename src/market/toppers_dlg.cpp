@@ -106,7 +106,7 @@ bool CToppersDlg::OnInitDialog() {
         return r ? TopperCellText(*r, col) : std::string();
     });
     m_list->SetColumnClickHandler([this](int col) { OnSort(col); });
-    m_list->SetConnectedFlag([this] { return m_bConnected != 0; });
+    m_list->SetConnectedFlag([this] { return m_bConnected; });
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         OnListRightClick(m_list->rowAt(pos.y()), m_list->viewport()->mapToGlobal(pos));

@@ -45,7 +45,7 @@ public:
 
     // CBarPage
     ui::CDialog* PageWindow() override { return this; }
-    void SetConnected(int connected) override { m_bConnected = connected; }
+    void SetConnected(bool connected) override { m_bConnected = connected; }
 
     // The buttons and the list.
     void OnNse();
@@ -95,7 +95,7 @@ private:
     int m_nExchange = kToppersNse;     // the radios
     int m_nListExchange = kToppersNse; // what the rows shown were fetched from
     ToppersRanges m_ranges;
-    int m_bConnected = 0;
+    bool m_bConnected = false;
     int m_nRightClickRow = -1;
     std::string m_strExportPath;
 

@@ -121,7 +121,7 @@ bool CProfileDlg::OnInitDialog() {
         CProfileListCtrl* list = List(t);
         list->SetGridLines(true);
         list->SetSingleSelection(true);
-        list->SetConnectedFlag([this] { return m_bConnected != 0; });
+        list->SetConnectedFlag([this] { return m_bConnected; });
         for (int c = 0; c < kProfileColumns; ++c)
             list->InsertColumn(c, kColumns[c].heading, kColumns[c].format, kColumns[c].width);
         list->SetTextCallback([list](int row, int col) -> std::string {

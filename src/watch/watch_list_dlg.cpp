@@ -165,7 +165,7 @@ bool CWatchListDlg::OnInitDialog() {
     m_list->SetGridLines(true);
     m_list->SetSingleSelection(false);
     m_list->SetChecks(&m_checks);
-    m_list->SetConnectedFlag([this] { return m_bConnected != 0; });
+    m_list->SetConnectedFlag([this] { return m_bConnected; });
     for (int c = 0; c < kWatchColumns; ++c)
         m_list->InsertColumn(c, kColumns[c].heading, kColumns[c].format, kColumns[c].width);
     m_list->SetTextCallback([this](int row, int col) -> std::string {

@@ -55,7 +55,7 @@ public:
     QuoteRecord& QuoteSlot(int index) override { return m_quotes[index]; }
     // A new answer from the bar: the rows, then the logs, the samples, the feed, pop-ups.
     void OnBarRefresh() override { Refresh(true); }
-    void SetConnected(int connected) override { m_bConnected = connected; }
+    void SetConnected(bool connected) override { m_bConnected = connected; }
     bool LiveChartLoggingOn() const override { return m_checks.intraday && m_checks.liveData; }
     void SaveState() override { SaveWatchList(); }
 
@@ -118,7 +118,7 @@ private:
     std::array<QuoteRecord, kCapacity> m_quotes{};
     std::array<PrevSample, kCapacity> m_prev{};
     CSelCompanyListset m_set;
-    int m_bConnected = 0;
+    bool m_bConnected = false;
     WatchChecks m_checks;
     bool m_bAlertUp = false;
     bool m_bLogMessageUp = false;

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "charts/core/data_logs.h"
-#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
+#include "support/data_source_fixture.h"
 #include "support/temp_dir.h"
 #include "support/ui_hooks.h"
 #include "watch/watch_list_ctrl.h"
@@ -150,7 +150,7 @@ TEST_F(DataLogTest, AMissingFolderSaysSoEachTimeAndTheOtherLogsGoOn) {
 
     // Before the bar's probe has got through nothing is written or said.
     fs::remove_all(File("IntraDay/12-07-2026"));
-    m_bar.probeDone = 0;
+    m_bar.probeDone = false;
     boxes.Clear();
     page.OnBarRefresh();
     EXPECT_TRUE(boxes.Texts().empty());
