@@ -336,8 +336,8 @@ void CMainBarDlg::OnQuotesReady(int result) {
         if (slot.window && slot.page)
             slot.page->SetConnected(true);
     SetIndicators(true);
-    m_list->DeleteAllItems();
     if (!DistributeQuoteLines(lines)) {
+        m_list->DeleteAllItems(); // nothing shown for an answer cut short
         // One warning at a time: ticks go on while it is up, and a dead server must not
         // stack a box per refresh.
         if (!m_bWarningUp) {
@@ -382,14 +382,15 @@ bool CMainBarDlg::DistributeQuoteLines(const std::vector<std::string>& lines) {
 }
 
 void CMainBarDlg::InsertIndexRows() {
-    m_list->DeleteAllItems();
+    std::vector<QuoteRecord> rows;
     for (int row = 0; row < 2; ++row) {
         QuoteRecord copy = row == 0 ? m_nifty : m_sensex;
         copy.symbol = row == 0 ? "NIFTY" : "SENSEX";
         ComputeChangePercent(copy);
         copy.previous = row == 0 ? m_prevNifty : m_prevSensex;
-        m_list->InsertCallbackItem(row, copy);
+        rows.push_back(std::move(copy));
     }
+    m_list->SetCallbackRows(rows, [](const QuoteRecord& r) { return r.symbol; });
     m_prevNifty = m_nifty.last;
     m_prevSensex = m_sensex.last;
 }

@@ -225,17 +225,12 @@ void CWatchListDlg::ReadChecks() {
 }
 
 void CWatchListDlg::InsertRows(const std::vector<WatchListRow>& rows) {
-    m_list->DeleteAllItems();
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i)
-        m_list->InsertCallbackItem(i, rows[i]);
+    m_list->SetCallbackRows(rows,
+                            [](const WatchListRow& r) { return r.exchange + ":" + r.symbol; });
 }
 
 std::vector<WatchListRow> CWatchListDlg::Rows() const {
-    std::vector<WatchListRow> rows;
-    for (int i = 0, n = m_list->GetItemCount(); i < n; ++i)
-        if (const WatchListRow* r = m_list->ItemData<WatchListRow>(i))
-            rows.push_back(*r);
-    return rows;
+    return m_list->RowsData<WatchListRow>();
 }
 
 void CWatchListDlg::Refresh(bool newAnswer) {
