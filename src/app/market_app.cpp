@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <iostream>
 #include <sstream>
 #include <sys/file.h>
 #include <unistd.h>
@@ -16,16 +17,19 @@
 #include <QTimer>
 
 #include "app/main_bar_dlg.h"
+#include "app/program_help.h"
 #include "app/tour.h"
 #include "charts/hist_chart_dlg.h"
 #include "charts/live_chart_dlg.h"
 #include "marketsim/market_server.h"
 #include "platform/base/clock.h"
+#include "platform/base/install_paths.h"
 #include "platform/base/paths.h"
 #include "platform/base/text.h"
 #include "platform/com/com.h"
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"
+#include "setup/first_start.h"
 #include "setup/setup.h"
 
 namespace {
@@ -107,16 +111,7 @@ TerminationSignals::~TerminationSignals() {
 }
 
 std::string AppUsage() {
-    return "Usage: koravel [options]\n"
-           "  --market URL     base URL of the market services (default: the embedded simulated "
-           "market)\n"
-           "  --clock TIME     start the program's clock and the simulated market at\n"
-           "                   \"YYYY-MM-DD HH:MM:SS\" (local time, read as IST by the market)\n"
-           "  --seed N         seed of the simulated market's prices (default 7)\n"
-           "  --speed N        simulated market seconds per real second (default 1)\n"
-           "  --tour DIR       write pictures of the bar and its pages to DIR, then exit\n"
-           "  --nosplash       start without the splash picture\n"
-           "  --help           this text\n";
+    return KoravelHelp();
 }
 
 bool ParseAppOptions(int argc, char** argv, AppOptions& o, std::string& error) {
@@ -133,6 +128,8 @@ bool ParseAppOptions(int argc, char** argv, AppOptions& o, std::string& error) {
         std::string v;
         if (a == "--help" || a == "-h") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (a == "--market") {
             if (!value(o.market))
                 return false;
@@ -177,8 +174,8 @@ int RunKoravel(int argc, char** argv) {
         std::fprintf(stderr, "koravel: %s\n%s", error.c_str(), AppUsage().c_str());
         return 2;
     }
-    if (options.help) {
-        std::fputs(AppUsage().c_str(), stdout);
+    if (options.help || options.version) {
+        std::fputs((options.help ? AppUsage() : install::VersionText("koravel")).c_str(), stdout);
         return 0;
     }
     const bool tour = !options.tourDir.empty();
@@ -203,6 +200,7 @@ int RunKoravel(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Koravel");
+    QGuiApplication::setDesktopFileName("koravel"); // the menu entry's icon on Wayland
     QApplication::setQuitOnLastWindowClosed(false); // the bar hidden in the tray is still running
     std::setlocale(LC_NUMERIC, "C");                // files and protocols use the decimal point
     inet::GlobalInit();
@@ -225,9 +223,8 @@ int RunKoravel(int argc, char** argv) {
         // The bridge and the charting-program stand-in beside the program, registered in
         // the tour's own registry.
         setenv("KORAVEL_COM_REGISTRY", (root + "/registry.ini").c_str(), 1);
-        const std::string libs = QCoreApplication::applicationDirPath().toStdString() + "/../lib/";
         for (const char* lib : {"libpellar.so", "libkoravel-chartstore.so"})
-            RegisterServerLibrary(libs + lib);
+            RegisterServerLibrary(paths::Join(install::ComponentDir(), lib));
         std::ostringstream out, err;
         if (setup::Run(so, out, err) != 0)
             std::fprintf(stderr, "koravel: the tour's data source could not be set up: %s",
@@ -239,6 +236,14 @@ int RunKoravel(int argc, char** argv) {
         std::fprintf(stderr, "koravel: Koravel is already running for this user.\n");
         if (QGuiApplication::platformName() != "offscreen") // nobody could answer a box there
             ui::messageBox("Koravel is already running.", ui::MB_OK | ui::MB_ICONINFORMATION);
+        return 1;
+    }
+    // The first start sets up the data folder, the data source and the components.
+    if (std::string problem;
+        !tour && !setup::PrepareFirstStart(install::ComponentDir(), std::cout, problem)) {
+        std::fprintf(stderr, "koravel: %s\n", problem.c_str());
+        if (QGuiApplication::platformName() != "offscreen")
+            ui::messageBox(problem, ui::MB_OK | ui::MB_ICONERROR);
         return 1;
     }
 
