@@ -54,6 +54,6 @@ std::string KoravelHelp() {
                                     "                          companies.csv and futures.csv, "
                                     "the catalogue setup loads\n") +
            "\n"
-           "What is missing of the data folder, the data source and the registry, the first\n"
-           "start creates, as koravel-setup does.\n";
+           "When the data folder, the data source or the components' registration is missing,\n"
+           "Koravel sets them up as it starts, as koravel-setup does.\n";
 }

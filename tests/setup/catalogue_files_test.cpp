@@ -72,7 +72,7 @@ TEST(CatalogueFiles, ReadsBothFilesAndRefusesMissingOrEmptyOnes) {
     }
 }
 
-TEST(CatalogueFiles, SetupLoadsTheFolderItIsGivenOrWritesNothing) {
+TEST(CatalogueFiles, SetupLoadsTheFolderItIsGiven) {
     TempDir dir;
     fs::create_directories(dir.file("cat"));
     WriteFile(dir.file("cat/companies.csv"),
@@ -88,21 +88,6 @@ TEST(CatalogueFiles, SetupLoadsTheFolderItIsGivenOrWritesNothing) {
     EXPECT_NE(out.str().find("Catalogue: 1 rows skipped"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("2 companies added"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("1 futures added"), std::string::npos) << out.str();
-
-    // An installed catalogue that has gone: one line naming the file, nothing made.
-    setup::Options missing = options;
-    missing.root = dir.file("Other");
-    missing.dbFile = dir.file("Other/CompanyList.db");
-    missing.odbcIni = dir.file("other.ini");
-    missing.catalogueDir = dir.file("gone");
-    std::ostringstream out2, err2;
-    EXPECT_EQ(setup::Run(missing, out2, err2), 1);
-    EXPECT_EQ(err2.str(), "koravel-setup: The company catalogue " + dir.file("gone/companies.csv") +
-                              " is missing or cannot be read. Reinstall Koravel (the package "
-                              "koravel), or name a folder holding companies.csv and futures.csv "
-                              "with koravel-setup --catalogue DIR.\n");
-    EXPECT_FALSE(fs::exists(dir.file("Other")));
-    EXPECT_FALSE(fs::exists(dir.file("other.ini")));
 }
 
 } // namespace
