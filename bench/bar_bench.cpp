@@ -6,7 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/main_bar_dlg.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/clock.h"
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"
@@ -15,7 +15,7 @@
 
 namespace {
 
-sim::MarketServer* g_market = nullptr;
+marketserver::MarketServer* g_market = nullptr;
 
 bool Wait(const std::function<bool()>& done, int ms = 20000) {
     QElapsedTimer t;

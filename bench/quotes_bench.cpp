@@ -1,7 +1,7 @@
 // Parsing and formatting a large quote response, as the bar does for every refresh.
 #include <benchmark/benchmark.h>
 
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
 #include "quotes/indian_number.h"
@@ -12,13 +12,13 @@ namespace {
 // 5000 lines of the 11-field form, from the simulated market's own formatter.
 const std::vector<std::string>& Response() {
     static const std::vector<std::string> lines = [] {
-        sim::MarketOptions o;
+        marketserver::MarketOptions o;
         o.seed = 7;
         sim::CivilSeconds start = 0;
         sim::VirtualClock::Parse("2026-12-07 11:00:00", start);
         o.clock = start;
         o.speed = 0;
-        sim::MarketServer market(o);
+        marketserver::MarketServer market(o);
         std::vector<std::string> symbols;
         for (const auto& s : market.Engine().universe().Symbols())
             symbols.push_back(s);

@@ -12,7 +12,7 @@
 #include "catalogue/catalogue.h"
 #include "controls/quote_lists.h"
 #include "market/toppers_dlg.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"
 #include "platform/ui/message_box.h"
@@ -23,14 +23,14 @@
 
 namespace {
 
-sim::MarketServer* g_market = nullptr;
+marketserver::MarketServer* g_market = nullptr;
 
 // state.range(0): milliseconds the market waits before each answer (0: loopback as it is;
 // 100: roughly what a real service over the internet costs per request).
 void RunFetches(benchmark::State& state, int batchLimit) {
     if (state.range(0) > 0)
-        g_market->AddFault(
-            sim::Fault::Make(sim::FaultKind::Delay, -1, "", static_cast<int>(state.range(0))));
+        g_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, -1, "",
+                                                     static_cast<int>(state.range(0))));
     FakeBar bar;
     CToppersDlg page(bar);
     page.SetBatchLimit(batchLimit);

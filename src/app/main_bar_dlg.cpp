@@ -164,15 +164,18 @@ bool CMainBarDlg::OnInitDialog() {
     if (m_bShowSplash)
         CSplashWnd::ShowSplashScreen(3000, QPixmap(":/bitmaps/167.png"), this);
     setWindowTitle("Koravel");
-    if (m_bSimulated) {
-        auto* simulated =
-            AddStatic(-1, "SIMULATED MARKET", 212, 5, 110, 9, Qt::AlignRight | Qt::AlignVCenter);
+    if (m_priceSource != PriceSource::Configured) {
+        const bool live = m_priceSource == PriceSource::Live;
+        auto* simulated = AddStatic(-1, live ? kLiveLabel : kSimulatedLabel, live ? 122 : 212, 5,
+                                    live ? 200 : 110, 9, Qt::AlignRight | Qt::AlignVCenter);
         QFont f = simulated->font();
         f.setBold(true);
         simulated->setFont(f);
         simulated->setStyleSheet("color: #fff6a8;");
         simulated->setToolTip(
-            "Prices come from the built-in simulated market, not from an exchange");
+            live ? "Delayed prices from Yahoo Finance and the exchanges' daily files, for "
+                   "personal use only"
+                 : "Prices come from the built-in simulated market, not from an exchange");
         simulated->lower();
         GetDlgItem(IDC_BANNER)->lower();
     }
@@ -573,7 +576,7 @@ void CMainBarDlg::OnCloseButton() {
 }
 
 void CMainBarDlg::OnAbout() {
-    CAboutDlg about(m_bSimulated, this);
+    CAboutDlg about(m_priceSource, this);
     about.DoModal();
 }
 

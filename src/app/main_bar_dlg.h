@@ -8,6 +8,7 @@
 
 #include "app/bar_page.h"
 #include "app/core/bar_rules.h"
+#include "app/price_source.h"
 #include "platform/ui/dialog.h"
 #include "quotes/quote_fetcher.h"
 #include "quotes/quote_record.h"
@@ -94,7 +95,7 @@ public:
 
     // Options set before the window is created.
     void SetShowSplash(bool show) { m_bShowSplash = show; }
-    void SetSimulated(bool simulated) { m_bSimulated = simulated; }
+    void SetPriceSource(PriceSource source) { m_priceSource = source; }
 
     // The refresh cycle.
     std::string BuildBarRequest();
@@ -215,7 +216,7 @@ private:
     int m_bHidden = 0;
     bool m_bIconAdded = false;
     bool m_bShowSplash = true;
-    bool m_bSimulated = false;
+    PriceSource m_priceSource = PriceSource::Configured;
     bool m_bClosing = false;
     bool m_bMinimisedForTray = false;
     std::function<bool()> m_trayProbe;

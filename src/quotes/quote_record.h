@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // One line of the quote CSV service, parsed.
 struct QuoteRecord {
@@ -24,9 +25,9 @@ struct QuoteRecord {
 // comma whether or not it stands inside quotes; quotes and commas are removed from each
 // piece, blanks trimmed, numbers converted as the C library does (0 when none).
 // Nothing is validated: a line that is no quote line gives zeros.
-void ParseQuoteLine(std::string line, QuoteRecord& record);
+void ParseQuoteLine(std::string_view line, QuoteRecord& record);
 // The 9-field form (codes sl1d1t1c1ohgv): the same rules; yearLow/yearHigh untouched.
-void ParseQuoteLine9(std::string line, QuoteRecord& record);
+void ParseQuoteLine9(std::string_view line, QuoteRecord& record);
 
 // changePercent from last and change: base = last - change; 0 when the base is 0,
 // else change * 100 / base (single precision).

@@ -7,9 +7,9 @@
 #include "amibroker/amibroker_link_dlg.h"
 #include "amibroker/core/link_rules.h"
 #include "app/main_bar_dlg.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
 #include "support/qt_wait.h"
@@ -84,7 +84,7 @@ protected:
 
     testsupport::TempDir m_dir;
     std::vector<std::unique_ptr<testsupport::ScopedEnv>> m_env;
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
     std::unique_ptr<CAmiBrokerLinkDlg> m_dlg;
 };

@@ -84,7 +84,8 @@ TEST_F(HistChartTest, ButtonsRebuildTheAddressAndTheirColours) {
 
 TEST_F(HistChartTest, YearRangeFailureSaysInternetProblem) {
     MessageBoxRecorder boxes;
-    sim::Fault fault = sim::Fault::Make(sim::FaultKind::Http500, 1, "TCS.NS");
+    marketserver::Fault fault =
+        marketserver::Fault::Make(marketserver::FaultKind::Http500, 1, "TCS.NS");
     fault.pathPrefix = "/d/"; // the range quote, not the picture fetched beside it
     m_market->AddFault(fault);
     CHistChartDlg dlg("", "NSE", "TCS");

@@ -21,8 +21,8 @@ constexpr const char* kWarning =
 
 class MainBarTest : public BarTest {
 protected:
-    std::vector<sim::RequestLogEntry> Fetches() {
-        std::vector<sim::RequestLogEntry> out;
+    std::vector<marketserver::RequestLogEntry> Fetches() {
+        std::vector<marketserver::RequestLogEntry> out;
         for (const auto& e : m_market->RequestLog())
             if (e.userAgent == "Main session")
                 out.push_back(e);
@@ -149,7 +149,7 @@ TEST_F(MainBarTest, PageButtonsToggleOnePageAtATime) {
 TEST_F(MainBarTest, TwoTicksDuringASlowAnswerStartOneFetch) {
     CMainBarDlg& bar = StartBar();
     const std::size_t before = Fetches().size();
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, "", 1200));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 1200));
     bar.PostMessage(ui::WM_TIMER_POSTED);
     bar.PostMessage(ui::WM_TIMER_POSTED);
     testsupport::Pump(300);
@@ -170,7 +170,7 @@ TEST_F(MainBarTest, AnAnswerGoesToThePagesItWasAskedFor) {
     // A page opened while an answer is on its way gets nothing from it, and the answer
     // is no short one: no warning.
     MessageBoxRecorder boxes;
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, "", 600));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 600));
     const int watched = watch->refreshes;
     bar.StartQuoteFetch();
     bar.OnPageButton(BarPage::World);
@@ -180,7 +180,7 @@ TEST_F(MainBarTest, AnAnswerGoesToThePagesItWasAskedFor) {
     EXPECT_EQ(watch->m_records[1].symbol, "INFY.NS");
 
     // A page whose list changed meanwhile skips the answer rather than take another's.
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, "", 600));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 600));
     const int worldBefore = world->refreshes, watchBefore = watch->refreshes;
     bar.StartQuoteFetch();
     watch->m_symbols = {"INFY.NS", "TCS.NS"};
@@ -202,7 +202,7 @@ TEST_F(MainBarTest, ShortAnswerWarnsOnceAndKeepsWhatItHas) {
     world->m_records[3].last = -1; // a value the short answer must leave alone
 
     MessageBoxRecorder boxes;
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Short, 1));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Short, 1));
     const int refreshes = world->refreshes;
     bar.StartQuoteFetch();
     ASSERT_TRUE(WaitUntil([&] { return !boxes.Texts().empty(); }));
@@ -224,9 +224,10 @@ TEST_F(MainBarTest, FailedOrForeignAnswersTurnTheBarRedWithoutAMessage) {
     CMainBarDlg& bar = StartBar();
     MessageBoxRecorder boxes;
     const double nifty = bar.NiftyRecord().last;
-    for (sim::FaultKind kind :
-         {sim::FaultKind::Http500, sim::FaultKind::Garbage, sim::FaultKind::Drop}) {
-        m_market->AddFault(sim::Fault::Make(kind, 1));
+    for (marketserver::FaultKind kind :
+         {marketserver::FaultKind::Http500, marketserver::FaultKind::Garbage,
+          marketserver::FaultKind::Drop}) {
+        m_market->AddFault(marketserver::Fault::Make(kind, 1));
         bool ok = true;
         QObject::connect(
             &bar, &CMainBarDlg::refreshed, &bar, [&](bool r) { ok = r; }, Qt::SingleShotConnection);

@@ -8,7 +8,7 @@
 
 #include "app/bar_page.h"
 #include "app/main_bar_dlg.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/clock.h"
 #include "platform/inet/service_url.h"
 #include "platform/ui/dialog.h"
@@ -74,6 +74,6 @@ protected:
         return testsupport::WaitUntil([&] { return m_bar->RefreshCount() > before; });
     }
 
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
 };

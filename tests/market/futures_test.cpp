@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/list_ctrl.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "market/futures_dlg.h"
 #include "market_fixture.h"
 #include "support/ui_hooks.h"
@@ -51,7 +51,7 @@ protected:
     }
 
     FakeBar m_bar;
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
 };
 
 // The contract rows as a reader that knows no markers sees them: every row of twelve cells,
@@ -216,7 +216,7 @@ TEST_F(FuturesTest, StatisticsWithNothingChosenAndTheFailures) {
     // A broken symbol page stops the symbols after it; the statistics are read anyway.
     Choose({{"RELIANCE INDUSTRIES LTD", "RELIANCE"}, {"TATA CONSULTANCY SERVICES LTD", "TCS"}});
     CFuturesDlg page(m_bar);
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Http500, 1, "RELIANCE"));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Http500, 1, "RELIANCE"));
     Click(page, IDC_FU_GET_DATA);
     EXPECT_EQ(boxes.Texts(), (Texts{"Internet Problem in getting Future Data"}));
     EXPECT_EQ(Requests("Future Data Session"), 1);
@@ -228,8 +228,8 @@ TEST_F(FuturesTest, StatisticsWithNothingChosenAndTheFailures) {
     ASSERT_NE(page.ContractList(2)->GetItemText(1, 8), "");
     const std::string total = page.StatsList()->GetItemText(1, 1);
     boxes.Clear();
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Garbage, 1, "TCS"));
-    sim::Fault stats = sim::Fault::Make(sim::FaultKind::Http500);
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Garbage, 1, "TCS"));
+    marketserver::Fault stats = marketserver::Fault::Make(marketserver::FaultKind::Http500);
     stats.pathPrefix = "/content/fo/";
     m_market->AddFault(stats);
     Click(page, IDC_FU_GET_DATA);

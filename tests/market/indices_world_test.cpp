@@ -80,7 +80,7 @@ protected:
         return dynamic_cast<Page*>(m_bar->Page(which));
     }
 
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
 };
 

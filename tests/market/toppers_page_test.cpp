@@ -11,7 +11,7 @@
 #include "catalogue/catalogue.h"
 #include "controls/export_csv_dlg.h"
 #include "controls/quote_lists.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "market/toppers_dlg.h"
 #include "market_fixture.h"
@@ -62,8 +62,8 @@ protected:
         m_db.ExecuteSQL(sql);
         return symbols;
     }
-    std::vector<sim::RequestLogEntry> BatchRequests() {
-        std::vector<sim::RequestLogEntry> out;
+    std::vector<marketserver::RequestLogEntry> BatchRequests() {
+        std::vector<marketserver::RequestLogEntry> out;
         for (const auto& e : m_market->RequestLog())
             if (e.path == "/d/quotes.csv" && e.userAgent.rfind("session-", 0) == 0)
                 out.push_back(e);
@@ -85,7 +85,7 @@ protected:
     }
 
     FakeBar m_bar;
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
 };
 
 TEST_F(ToppersPageTest, FetchesThreeHundredAndOneCompaniesInThreeBatches) {
@@ -94,7 +94,7 @@ TEST_F(ToppersPageTest, FetchesThreeHundredAndOneCompaniesInThreeBatches) {
     EXPECT_EQ(page.StatusText(), "Press the left button\nto get the latest data for NSE");
     Fetch(page);
 
-    std::vector<sim::RequestLogEntry> batches = BatchRequests();
+    std::vector<marketserver::RequestLogEntry> batches = BatchRequests();
     ASSERT_EQ(batches.size(), 3u);
     std::set<std::string> queries, agents;
     for (const auto& e : batches)
@@ -121,9 +121,11 @@ TEST_F(ToppersPageTest, FetchesThreeHundredAndOneCompaniesInThreeBatches) {
 TEST_F(ToppersPageTest, FailedBatchesStillFinishShowProgressAndSaySo) {
     const std::vector<std::string> symbols = StoreNseCompanies(460); // 150, 150, 150, 10
     auto batchOf = [&](int slot) { return "s=" + symbols[slot] + ".NS,"; };
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Http500, 1, batchOf(150)));
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Drop, 1, batchOf(300)));
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, batchOf(450), 3000));
+    m_market->AddFault(
+        marketserver::Fault::Make(marketserver::FaultKind::Http500, 1, batchOf(150)));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Drop, 1, batchOf(300)));
+    m_market->AddFault(
+        marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, batchOf(450), 3000));
     CToppersDlg page(m_bar);
     page.Control<QPushButton>(IDC_TP_GET_DATA)->click();
     ASSERT_TRUE(WaitUntil([&] { return page.BatchesCompleted() == 3; }));
@@ -229,7 +231,7 @@ TEST_F(ToppersPageTest, ExportsTheListAndClosingStopsTheBatches) {
     EXPECT_EQ(text::SplitLines(testsupport::ReadFile(path)).size(), 4u);
 
     // A page going away mid-fetch cancels its transfers instead of waiting them out.
-    m_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, -1, "", 30000));
+    m_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, -1, "", 30000));
     page->Control<QPushButton>(IDC_TP_GET_DATA)->click();
     ASSERT_TRUE(page->IsFetching());
     const auto start = std::chrono::steady_clock::now();

@@ -9,7 +9,7 @@
 #include "app/main_bar_dlg.h"
 #include "controls/export_csv_dlg.h"
 #include "controls/quote_lists.h"
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/base/clock.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
@@ -251,7 +251,7 @@ protected:
         inet::ResetMarketConfig();
         PortfolioTest::TearDown();
     }
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
 };
 

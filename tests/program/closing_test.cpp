@@ -13,8 +13,8 @@
 #include "amibroker/amibroker_link_dlg.h"
 #include "amibroker/core/bridge_workers.h"
 #include "app/main_bar_dlg.h"
-#include "app/market_app.h"
-#include "db/data_source_fixture.h"
+#include "app/shell/program.h"
+#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "market/market_pages.h"
 #include "platform/com/com.h"
@@ -113,7 +113,7 @@ protected:
 
     testsupport::TempDir m_dir;
     std::vector<std::unique_ptr<testsupport::ScopedEnv>> m_env;
-    std::unique_ptr<sim::MarketServer> m_market;
+    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
     bool m_closed = false;
 };

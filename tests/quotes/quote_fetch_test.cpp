@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/inet/service_url.h"
 #include "quotes/line_fetch.h"
 #include "quotes/quote_fetcher.h"
@@ -48,10 +48,10 @@ protected:
         return m->wParam;
     }
 
-    static sim::MarketServer* s_market;
+    static marketserver::MarketServer* s_market;
 };
 
-sim::MarketServer* QuoteFetchTest::s_market = nullptr;
+marketserver::MarketServer* QuoteFetchTest::s_market = nullptr;
 
 TEST_F(QuoteFetchTest, CompleteReadFillsQuoteLinesInRequestOrder) {
     QuoteLines.RemoveAll();
@@ -82,7 +82,7 @@ TEST_F(QuoteFetchTest, CompleteReadFillsQuoteLinesInRequestOrder) {
 TEST_F(QuoteFetchTest, FailedOpenKeepsThePreviousLinesAndADropFails) {
     QuoteLines.RemoveAll();
     QuoteLines.Add("previous response");
-    s_market->AddFault(sim::Fault::Make(sim::FaultKind::Http500, 1));
+    s_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Http500, 1));
     EXPECT_EQ(RunWorker(BuildQuoteRequest("^NSEI", kQuoteFormatFull)), 0u);
     EXPECT_EQ(QuoteLines.Copy(), std::vector<std::string>{"previous response"});
 
@@ -95,7 +95,7 @@ TEST_F(QuoteFetchTest, FailedOpenKeepsThePreviousLinesAndADropFails) {
     EXPECT_EQ(QuoteLines.Copy(), std::vector<std::string>{"previous response"});
 
     // A connection dropped mid-body fails the fetch too.
-    s_market->AddFault(sim::Fault::Make(sim::FaultKind::Drop, 1));
+    s_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Drop, 1));
     EXPECT_EQ(RunWorker(BuildQuoteRequest({"^NSEI", "^BSESN", "USDINR=X", "TCS.NS", "INFY.NS"},
                                           kQuoteFormatFull)),
               0u);
@@ -110,7 +110,7 @@ TEST_F(QuoteFetchTest, LinesAreTrimmedAndBlankLinesKept) {
 }
 
 TEST_F(QuoteFetchTest, OneFetchInFlightAtATime) {
-    s_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, "", 1500));
+    s_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 1500));
     PostedMessages posted;
     QuoteFetcher fetcher;
     int built = 0;
@@ -140,7 +140,7 @@ TEST_F(QuoteFetchTest, OneFetchInFlightAtATime) {
 }
 
 TEST_F(QuoteFetchTest, EndingTheProgramCancelsAFetchInFlight) {
-    s_market->AddFault(sim::Fault::Make(sim::FaultKind::Delay, 1, "", 30000));
+    s_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, 1, "", 30000));
     PostedMessages posted;
     {
         QuoteFetcher fetcher;

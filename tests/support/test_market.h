@@ -3,20 +3,20 @@
 #include <memory>
 #include <string>
 
-#include "marketsim/market_server.h"
+#include "marketserver/market_server.h"
 #include "platform/inet/service_url.h"
 
 namespace testsupport {
 
 // The simulated market (seed 7) standing still at `clock` (IST), with the program's
 // services pointed at it.
-inline std::unique_ptr<sim::MarketServer>
+inline std::unique_ptr<marketserver::MarketServer>
 StartMarketAt(const std::string& clock = "2026-12-07 11:00:00") {
-    sim::MarketOptions o;
+    marketserver::MarketOptions o;
     o.seed = 7;
     sim::VirtualClock::Parse(clock, o.clock.emplace());
     o.speed = 0;
-    auto market = sim::StartEmbeddedMarket(o);
+    auto market = marketserver::StartEmbeddedMarket(o);
     inet::ResetMarketConfig();
     if (market)
         inet::SetCommandLineMarket(market->BaseUrl());

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "charts/core/data_logs.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "support/temp_dir.h"
 #include "support/ui_hooks.h"

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/export_csv_dlg.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "platform/base/clock.h"
 #include "platform/base/text.h"

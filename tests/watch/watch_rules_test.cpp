@@ -89,6 +89,7 @@ TEST(AlertRulesTest, PopupTextListsTheConfiguredCrossings) {
         Row(Limits("1.00", "0.50", "", "0.00", "Beta, Ltd")),
         Row(Limits("450.00", "1,250.00", "450.00", "1.00", "Gamma Ltd")),
         Row(Limits("460.00", "500.00", "450.00", "1.00", "Delta Ltd")),
+        Row(Limits("0.00", "500.00", "450.00", "1.00", "No Price Ltd")), // N/A: no false alarm
     };
     EXPECT_EQ(
         AlertPopupText("TIME", rows, checks),

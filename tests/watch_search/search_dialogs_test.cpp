@@ -13,8 +13,8 @@
 #include <gtest/gtest.h>
 
 #include "controls/color_button.h"
-#include "db/data_source_fixture.h"
-#include "marketsim/market_server.h"
+#include "support/data_source_fixture.h"
+#include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
 #include "platform/odbc/sql_dialect.h"
@@ -96,10 +96,10 @@ protected:
         inet::ResetMarketConfig();
     }
 
-    static sim::MarketServer* s_market;
+    static marketserver::MarketServer* s_market;
 };
 
-sim::MarketServer* SearchDialogsTest::s_market = nullptr;
+marketserver::MarketServer* SearchDialogsTest::s_market = nullptr;
 
 TEST_F(SearchDialogsTest, SearchRunsOnTypingSearchEnterAndTheRadios) {
     MessageBoxRecorder boxes;
@@ -294,8 +294,8 @@ TEST_F(SearchDialogsTest, ValidateAsksOnceAndJudgesEachNameOnItsLine) {
 
     // A failed read disables Add whatever passed before; a lost line is not validated.
     boxes.Clear();
-    for (const auto kind : {sim::FaultKind::Http500, sim::FaultKind::Garbage}) {
-        s_market->AddFault(sim::Fault::Make(kind));
+    for (const auto kind : {marketserver::FaultKind::Http500, marketserver::FaultKind::Garbage}) {
+        s_market->AddFault(marketserver::Fault::Make(kind));
         Click(dlg, NL::IDC_VALIDATE);
         EXPECT_FALSE(add->isEnabled());
     }
@@ -304,7 +304,7 @@ TEST_F(SearchDialogsTest, ValidateAsksOnceAndJudgesEachNameOnItsLine) {
     fresh.EnsureInitialized();
     Type(fresh, NL::IDC_NSE_NAME, "NOSUCH");
     Type(fresh, NL::IDC_BSE_NAME, "INFY");
-    s_market->AddFault(sim::Fault::Make(sim::FaultKind::Short));
+    s_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Short));
     Click(fresh, NL::IDC_VALIDATE);
     EXPECT_EQ(fresh.GetDlgItemText(NL::IDC_BSE_RESULT), "BSE Name Validation FAILED");
     EXPECT_FALSE(fresh.Flags().bse);

@@ -123,9 +123,13 @@ double CStrToD(std::string_view s) {
     const auto digit = [&](std::size_t k) { return k < s.size() && s[k] >= '0' && s[k] <= '9'; };
     while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
         ++i;
-    const std::size_t start = i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+    std::size_t start = i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
         ++i;
+    }
+    const std::size_t unsignedStart = i;
     bool any = false;
     for (; digit(i); ++i)
         any = true;
@@ -144,15 +148,34 @@ double CStrToD(std::string_view s) {
             i = e;
         }
     }
-    // Only the decimal prefix goes to strtod, so "0x1A" is read as 0, not as hexadecimal.
+    // Only the decimal prefix is converted, so "0x1A" is read as 0, not as hexadecimal.
+    // from_chars rounds as strtod does; the rare value beyond its range goes the C way.
+    double v = 0;
+    const char* first = s.data() + unsignedStart;
+    const auto [end, ec] = std::from_chars(first, s.data() + i, v);
+    if (ec == std::errc() && end == s.data() + i)
+        return negative ? -v : v;
     const std::string buf(s.substr(start, i - start)); // strtod needs a terminated string
-    const double v = strtod_l(buf.c_str(), nullptr, CLocale());
+    v = strtod_l(buf.c_str(), nullptr, CLocale());
     return std::isfinite(v) ? v : 0;
 }
 
 std::int32_t CStrToL32(std::string_view s) {
-    const std::string buf(s);
-    const long long v = strtoll_l(buf.c_str(), nullptr, 10, CLocale());
+    // strtol's reading: blanks, a sign, decimal digits; the value saturates.
+    std::size_t i = 0;
+    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    std::int64_t v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+        if (v <= INT32_MAX)
+            v = v * 10 + (s[i] - '0');
+    if (negative)
+        v = -v;
     if (v > INT32_MAX)
         return INT32_MAX;
     if (v < INT32_MIN)

@@ -101,9 +101,11 @@ std::string AlertPopupText(const std::string& timeText, const std::vector<RowCel
         return {};
     std::string entries;
     for (const RowCells& cells : rows) {
-        if (Int(cells, kWcAlert) <= 0)
-            continue;
         const double price = Num(cells, kWcPrice);
+        // A row without a price (a symbol the service does not know) shows red, but a box
+        // saying it fell below its limit would be a false alarm at every refresh.
+        if (Int(cells, kWcAlert) <= 0 || price == 0)
+            continue;
         if (Num(cells, kWcUpper) <= price)
             entries += cells(kWcName) + "::above UPPER LIMIT of " +
                        text::RemoveChar(cells(kWcUpper), ',') + "\n\n";
