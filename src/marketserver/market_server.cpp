@@ -6,7 +6,7 @@
 #include <httplib.h>
 
 #include "marketserver/chart_data.h"
-#include "marketserver/chart_image.h"
+#include "marketserver/chart_renderer.h"
 #include "marketserver/html_pages.h"
 #include "marketserver/quote_csv.h"
 #include "marketserver/upstream/upstream_source.h"
