@@ -13,11 +13,13 @@
 #include <QWindow>
 
 #include "app/about_dlg.h"
+#include "app/core/autostart.h"
 #include "app/ticker_bar_dlg.h"
 #include "controls/color_button.h"
 #include "controls/list_ctrl.h"
 #include "controls/quote_lists.h"
 #include "controls/splash_wnd.h"
+#include "platform/base/install_paths.h"
 #include "platform/inet/internet_session.h"
 #include "quotes/indian_number.h"
 #include "quotes/line_fetch.h"
@@ -740,6 +742,10 @@ std::unique_ptr<QMenu> CMainBarDlg::BuildContextMenu() {
         a->setChecked(id == m_nSpeedCommand);
     }
     menu->addSeparator();
+    QAction* autostart = add(menu.get(), "Start with the desktop", ID_AUTOSTART);
+    autostart->setCheckable(true);
+    autostart->setChecked(autostart::IsEnabled());
+    menu->addSeparator();
     add(menu.get(), "CLOSE ME!!!", ID_CLOSE_ME);
     return menu;
 }
@@ -798,6 +804,12 @@ void CMainBarDlg::OnCommand(int command) {
         break;
     case ID_TRAY_HIDE:
         HideToTray();
+        break;
+    case ID_AUTOSTART:
+        if (std::string error;
+            !(autostart::IsEnabled() ? autostart::Disable(error)
+                                     : autostart::Enable(install::ProgramPath(), error)))
+            ui::messageBox(error, ui::MB_OK | ui::MB_ICONWARNING, this);
         break;
     default:
         break;

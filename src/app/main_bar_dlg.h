@@ -46,6 +46,7 @@ enum BarCommand {
     ID_TRAY_SHOW = 32771,
     ID_TRAY_HIDE = 32772,
     ID_TRAY_EXIT = 32773,
+    ID_AUTOSTART = 32774, // "Start with the desktop"
     ID_SPEED_LOW = 12355,
     ID_SPEED_MEDIUM = 12356,
     ID_SPEED_HIGH = 12357,

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -18,17 +19,20 @@
 #include <QTimer>
 
 #include "app/main_bar_dlg.h"
+#include "app/shell/program_help.h"
 #include "app/shell/tour_seed.h"
 #include "app/tour.h"
 #include "charts/hist_chart_dlg.h"
 #include "charts/live_chart_dlg.h"
 #include "marketserver/market_server.h"
 #include "platform/base/clock.h"
+#include "platform/base/install_paths.h"
 #include "platform/base/paths.h"
 #include "platform/base/text.h"
 #include "platform/com/com.h"
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"
+#include "setup/first_start.h"
 #include "setup/setup.h"
 
 namespace {
@@ -110,19 +114,7 @@ TerminationSignals::~TerminationSignals() {
 }
 
 std::string AppUsage() {
-    return "Usage: koravel [options]\n"
-           "  --market URL     base URL of the market services (default: the embedded simulated "
-           "market)\n"
-           "  --live           real, delayed prices: the embedded market asks Yahoo Finance and\n"
-           "                   the NSE/BSE daily files (personal use only; see koravel-market\n"
-           "                   --help)\n"
-           "  --clock TIME     start the program's clock and the simulated market at\n"
-           "                   \"YYYY-MM-DD HH:MM:SS\" (local time, read as IST by the market)\n"
-           "  --seed N         seed of the simulated market's prices (default 7)\n"
-           "  --speed N        simulated market seconds per real second (default 1)\n"
-           "  --tour DIR       write pictures of the bar and its pages to DIR, then exit\n"
-           "  --nosplash       start without the splash picture\n"
-           "  --help           this text\n";
+    return KoravelHelp();
 }
 
 bool ParseAppOptions(int argc, char** argv, AppOptions& o, std::string& error) {
@@ -139,6 +131,8 @@ bool ParseAppOptions(int argc, char** argv, AppOptions& o, std::string& error) {
         std::string v;
         if (a == "--help" || a == "-h") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (a == "--market") {
             if (!value(o.market))
                 return false;
@@ -190,6 +184,9 @@ public:
     void PrepareTourData();
     // One bar per user; false (with a message) when another one runs.
     bool AcquireInstance();
+    // The first start sets up the data folder, the data source and the components; false
+    // (with a message naming the path and what to do) when it cannot.
+    bool SetUpFirstStart();
     void SetClock();
     // The market: configured services, or the embedded market server in this process. An
     // exit status when it cannot start.
@@ -217,8 +214,8 @@ std::optional<int> Program::ReadCommandLine(int argc, char** argv) {
         std::fprintf(stderr, "koravel: %s\n%s", error.c_str(), AppUsage().c_str());
         return 2;
     }
-    if (m_options.help) {
-        std::fputs(AppUsage().c_str(), stdout);
+    if (m_options.help || m_options.version) {
+        std::fputs((m_options.help ? AppUsage() : install::VersionText("koravel")).c_str(), stdout);
         return 0;
     }
     if (!HaveDisplay()) {
@@ -250,9 +247,8 @@ void Program::PrepareTourData() {
     // The bridge and the charting-program stand-in beside the program, registered in the
     // tour's own registry.
     setenv("KORAVEL_COM_REGISTRY", (root + "/registry.ini").c_str(), 1);
-    const std::string libs = QCoreApplication::applicationDirPath().toStdString() + "/../lib/";
     for (const char* lib : {"libpellar.so", "libkoravel-chartstore.so"})
-        RegisterServerLibrary(libs + lib);
+        RegisterServerLibrary(paths::Join(install::ComponentDir(), lib));
     std::ostringstream out, err;
     if (setup::Run(so, out, err) != 0)
         std::fprintf(stderr, "koravel: the tour's data source could not be set up: %s",
@@ -265,6 +261,16 @@ bool Program::AcquireInstance() {
     std::fprintf(stderr, "koravel: Koravel is already running for this user.\n");
     if (QGuiApplication::platformName() != "offscreen") // nobody could answer a box there
         ui::messageBox("Koravel is already running.", ui::MB_OK | ui::MB_ICONINFORMATION);
+    return false;
+}
+
+bool Program::SetUpFirstStart() {
+    std::string problem;
+    if (Tour() || setup::PrepareFirstStart(install::ComponentDir(), std::cout, problem))
+        return true;
+    std::fprintf(stderr, "koravel: %s\n", problem.c_str());
+    if (QGuiApplication::platformName() != "offscreen")
+        ui::messageBox(problem, ui::MB_OK | ui::MB_ICONERROR);
     return false;
 }
 
@@ -382,6 +388,7 @@ int RunKoravel(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Koravel");
+    QGuiApplication::setDesktopFileName("koravel"); // the menu entry's icon on Wayland
     QApplication::setQuitOnLastWindowClosed(false); // the bar hidden in the tray is still running
     std::setlocale(LC_NUMERIC, "C");                // files and protocols use the decimal point
     inet::GlobalInit();
@@ -390,7 +397,7 @@ int RunKoravel(int argc, char** argv) {
         ui::SetNonInteractive(true); // the tour answers to nobody: messages go to stderr
         program.PrepareTourData();
     }
-    if (!program.AcquireInstance())
+    if (!program.AcquireInstance() || !program.SetUpFirstStart())
         return 1;
     program.SetClock();
     if (const auto exit = program.StartMarket())
