@@ -279,16 +279,20 @@ void CWatchListDlg::RunDataLogging() {
         std::vector<EodItem> items;
         for (std::size_t i = 0; i < m_items.size(); ++i)
             items.push_back({m_items[i].symbol, m_quotes[i]});
-        WriteEodFiles(root, now, indices, items, report);
+        WriteEodFiles(root, now, indices, items, report, &m_logFiles);
+        m_logFiles.EndRefresh();
         return;
     }
-    if (!m_checks.liveData && !m_checks.intraday)
+    if (!m_checks.liveData && !m_checks.intraday) {
+        m_logFiles.EndRefresh(); // no intraday file is written: none stays open
         return;
+    }
     const std::vector<RowCells> cells = WatchRowsCells(Rows());
     if (m_checks.liveData)
         WriteLiveDataFile(root, now, indices, cells, report);
     if (m_checks.intraday)
-        WriteIntradayFiles(root, now, indices, cells, report);
+        WriteIntradayFiles(root, now, indices, cells, report, &m_logFiles);
+    m_logFiles.EndRefresh();
 }
 
 void CWatchListDlg::RunLiveFeedCycle() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/bar_page.h"
+#include "charts/core/data_logs.h"
 #include "db/recordsets.h"
 #include "platform/ui/dialog.h"
 #include "watch/core/alert_rules.h"
@@ -127,6 +128,7 @@ private:
     CWatchListCtrl* m_list = nullptr;
     CDesktopNotifier* m_notifier = nullptr;
     std::unique_ptr<amilink::LiveFeed> m_feed;
+    LogFiles m_logFiles; // the logs stay open between refreshes
 };
 
 // Makes the bar create this page hidden at start-up and show it from its button.
