@@ -1,6 +1,11 @@
 #include "app/main_bar_dlg.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <map>
+#include <sstream>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -90,6 +95,9 @@ CMainBarDlg::CMainBarDlg(QWidget* parent) : ui::CDialog(102, parent) {
 
 CMainBarDlg::~CMainBarDlg() {
     m_bClosing = true;
+    m_probeCancel->store(true);
+    if (m_probe.joinable())
+        m_probe.join();
     for (auto& slot : m_pages)
         delete slot.window.data();
     if (m_tray)
@@ -243,44 +251,58 @@ void CMainBarDlg::OnTimer(int id) {
     if (id != kRefreshTimer && id != 0)
         return;
     if (!m_bProbeDone) {
+        // The probe runs on a worker: the bar paints and answers while it waits.
         KillTimer(kRefreshTimer);
-        if (!RunProbe())
-            return;
-        m_bProbeDone = true;
-        SetTimer(kRefreshTimer, m_nRefreshInterval);
+        StartProbe();
+        return;
     }
     StartQuoteFetch();
 }
 
-bool CMainBarDlg::RunProbe() {
-    QuoteRecord probe;
-    bool ok = false;
-    try {
-        CInternetSession session("Koravel probe", 1);
-        session.SetOption(InternetOption::ConnectTimeoutMs, 15000);
-        session.SetOption(InternetOption::ReceiveTimeoutMs, 30000);
-        auto file = session.OpenURL(BuildQuoteRequest(kSymbolNifty, kQuoteFormatShort), 1,
-                                    INTERNET_FLAG_TRANSFER_ASCII);
-        std::string line;
-        if (file->ReadString(line)) {
-            ParseQuoteLine9(line, probe);
-            // An answer that is no quote of NIFTY (an error page) is no connection either.
-            ok = AnswersFor({line}, kSymbolNifty);
+void CMainBarDlg::StartProbe() {
+    if (m_probe.joinable())
+        return; // one probe at a time
+    m_probe = std::thread([poster = Poster(), cancel = m_probeCancel] {
+        bool ok = false;
+        try {
+            CInternetSession session("Koravel probe", 1);
+            session.SetOption(InternetOption::ConnectTimeoutMs, 15000);
+            session.SetOption(InternetOption::ReceiveTimeoutMs, 30000);
+            session.SetCancelFlag(cancel);
+            auto file = session.OpenURL(BuildQuoteRequest(kSymbolNifty, kQuoteFormatShort), 1,
+                                        INTERNET_FLAG_TRANSFER_ASCII);
+            std::string line;
+            if (file->ReadString(line)) {
+                QuoteRecord probe;
+                ParseQuoteLine9(line, probe);
+                // An answer that is no quote of NIFTY (an error page) is no connection either.
+                ok = AnswersFor({line}, kSymbolNifty);
+            }
+        } catch (const CInternetException&) {
+            ok = false;
         }
-    } catch (const CInternetException&) {
-        ok = false;
-    }
+        poster(msg::WM_PROBE_DONE, ok ? 1 : 0, 0);
+    });
+}
+
+void CMainBarDlg::OnProbeDone(bool ok) {
+    if (m_probe.joinable())
+        m_probe.join();
+    if (m_bClosing)
+        return; // the bar ended while the probe was out
     if (ok) {
         SetIndicators(true);
         m_bConnected = true;
-        return true;
+        m_bProbeDone = true;
+        SetTimer(kRefreshTimer, m_nRefreshInterval);
+        StartQuoteFetch();
+        return;
     }
     SetIndicators(false);
     m_bConnected = false;
     ui::messageBox(kProbeMessage, ui::MB_OK | ui::MB_ICONERROR, this);
     KillTimer(kRefreshTimer);
     CloseBar(1);
-    return false;
 }
 
 std::string CMainBarDlg::BuildBarRequest() {
@@ -310,6 +332,10 @@ void CMainBarDlg::StartQuoteFetch() {
 void CMainBarDlg::OnUserMessage(unsigned message, msg::WPARAM wParam, msg::LPARAM lParam) {
     if (message == msg::WM_QUOTES_READY) {
         OnQuotesReady(static_cast<int>(wParam));
+        return;
+    }
+    if (message == msg::WM_PROBE_DONE) {
+        OnProbeDone(wParam != 0);
         return;
     }
     if (message == msg::WM_TRAY_NOTIFY) {
@@ -354,6 +380,8 @@ void CMainBarDlg::OnQuotesReady(int result) {
         m_ticker->UpdateTicker();
     InsertIndexRows();
     ++m_nRefreshes;
+    if (m_nRefreshes == 1)
+        ReportFirstPaint();
     emit refreshed(true);
 }
 
@@ -381,6 +409,31 @@ bool CMainBarDlg::DistributeQuoteLines(const std::vector<std::string>& lines) {
         next += asked.symbols.size();
     }
     return true;
+}
+
+void CMainBarDlg::ReportFirstPaint() {
+    // For measuring start-up: KORAVEL_REPORT_FIRST_PAINT=1 says on standard error when the
+    // first quotes are on screen, counted from the process's start.
+    static const bool wanted = [] {
+        const char* v = std::getenv("KORAVEL_REPORT_FIRST_PAINT");
+        return v && *v && std::string(v) != "0";
+    }();
+    if (!wanted)
+        return;
+    m_list->repaint();
+    std::ifstream stat("/proc/self/stat"), uptime("/proc/uptime");
+    std::string all;
+    std::getline(stat, all);
+    double up = 0;
+    uptime >> up;
+    // Field 22, counted after the command's closing parenthesis: start time in clock ticks.
+    std::istringstream fields(all.substr(all.rfind(')') + 2));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+    }
+    const double started = std::strtod(field.c_str(), nullptr) / sysconf(_SC_CLK_TCK);
+    std::fprintf(stderr, "koravel: first quotes painted %.0f ms after the start\n",
+                 (up - started) * 1000);
 }
 
 void CMainBarDlg::InsertIndexRows() {

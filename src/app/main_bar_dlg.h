@@ -1,8 +1,11 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include <QPointer>
 
@@ -177,10 +180,12 @@ private:
 
     void BuildTemplate();
     void TearDown(int exitCode);
-    bool RunProbe();
+    void StartProbe();
+    void OnProbeDone(bool ok);
     void OnQuotesReady(int result);
     bool DistributeQuoteLines(const std::vector<std::string>& lines);
     void InsertIndexRows();
+    void ReportFirstPaint();
     void SetIndicators(bool online);
     void DockPage(ui::CDialog* page);
     void ApplyTopmost(QWidget* window);
@@ -198,6 +203,8 @@ private:
     std::string m_strRequest;
     std::vector<AskedBlock> m_asked;
     QuoteFetcher m_fetcher;
+    std::thread m_probe;
+    std::shared_ptr<std::atomic<bool>> m_probeCancel = std::make_shared<std::atomic<bool>>(false);
     bool m_bConnected = false;
     bool m_bProbeDone = false;
     int m_nRefreshInterval = kDefaultRefreshInterval;
