@@ -211,6 +211,8 @@ void CScrollingText::SetSpeed(int speed) {
     if (speed < -kMaxSpeed || speed > kMaxSpeed)
         return;
     m_nTimerId = 0; // whatever is still on its way from the old timer is ignored
+    if (m_timer)
+        m_timer->stop();
     m_nSpeed = speed;
     if (speed == 0)
         return;
@@ -223,8 +225,15 @@ void CScrollingText::StartTimer() {
         m_nLastTimerId = 0;
     const int id = ++m_nLastTimerId;
     m_nTimerId = id;
-    // Bound to this control: a timer that outlives it delivers nothing.
-    QTimer::singleShot(m_nInterval, Qt::PreciseTimer, this, [this, id] { OnTimer(id); });
+    // One timer of the control's own, started again for each step: its event carries the
+    // id of the step it was started for, and a restart drops the one still on its way.
+    if (!m_timer) {
+        m_timer = new QTimer(this);
+        m_timer->setSingleShot(true);
+        m_timer->setTimerType(Qt::PreciseTimer);
+        connect(m_timer, &QTimer::timeout, this, [this] { OnTimer(m_nTimerId); });
+    }
+    m_timer->start(m_nInterval);
 }
 
 void CScrollingText::OnTimer(int timerId) {

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QPixmap>
+#include <QTimer>
 
 #include "app/core/ticker_rules.h"
 
@@ -103,6 +104,7 @@ private:
 
     int m_nSpeed = 0;
     int m_nTimerId = 0;
+    QTimer* m_timer = nullptr;
     int m_nLastTimerId = 0;
     int m_nInterval = kInitialScrollInterval;
 };
