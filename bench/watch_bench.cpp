@@ -10,6 +10,7 @@
 
 #include "app/core/ticker_rules.h"
 #include "app/scrolling_text.h"
+#include "bench_summary.h"
 #include "platform/base/clock.h"
 #include "platform/ui/message_box.h"
 #include "setup/setup.h"
@@ -113,8 +114,9 @@ int main(int argc, char** argv) {
     std::ostringstream out, err;
     setup::Run(o, out, err);
     Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchsummary::Run(argc, argv, [](const benchsummary::Recorder& r) {
+        if (const auto* run = r.Find("BM_TickerCpuAtSpeed500/iterations:1/real_time"))
+            benchsummary::Figure("ticker_cpu_percent_of_one_core",
+                                 run->counters.at("cpu_percent_of_one_core"), "%");
+    });
 }

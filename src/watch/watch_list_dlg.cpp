@@ -289,7 +289,7 @@ void CWatchListDlg::RunDataLogging() {
     }
     const std::vector<RowCells> cells = WatchRowsCells(Rows());
     if (m_checks.liveData)
-        WriteLiveDataFile(root, now, indices, cells, report);
+        WriteLiveDataFile(root, now, indices, cells, report, &m_logFiles);
     if (m_checks.intraday)
         WriteIntradayFiles(root, now, indices, cells, report, &m_logFiles);
     m_logFiles.EndRefresh();

@@ -213,7 +213,7 @@ TEST_F(DataLogTest, KeptOpenFilesWriteTheSameBytesAndSurviveARemovedFile) {
     // The same refreshes written twice: files opened per write, and files kept open.
     const std::string plain = File("plain"), kept = File("kept");
     for (const std::string& root : {plain, kept})
-        for (const char* sub : {"EODData", "IntraDay"})
+        for (const char* sub : {"EODData", "IntraDay", "LiveData"})
             fs::create_directories(root + "/" + sub);
     LogFiles files;
     std::vector<std::string> reports;
@@ -249,6 +249,12 @@ TEST_F(DataLogTest, KeptOpenFilesWriteTheSameBytesAndSurviveARemovedFile) {
                                             row("BETA", 50, 50, 100)};
         EXPECT_EQ(WriteIntradayFiles(plain, at, indices, rows, report), 1);
         EXPECT_EQ(WriteIntradayFiles(kept, at, indices, rows, report, &files), 1);
+        // The live file holds only the latest bars, a shorter text after a longer one too.
+        const std::vector<RowCells> live(rows.begin(), rows.begin() + (minute == 2 ? 1 : 2));
+        EXPECT_EQ(WriteLiveDataFile(plain, at, indices, live, report), 1);
+        EXPECT_EQ(WriteLiveDataFile(kept, at, indices, live, report, &files), 1);
+        EXPECT_EQ(ReadFile(kept + "/LiveData/LiveData.txt"),
+                  ReadFile(plain + "/LiveData/LiveData.txt"));
         files.EndRefresh();
         if (minute == 1)
             fs::remove(kept + "/IntraDay/12-07-2026/ALPHA.txt"); // another tool tidies up

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/base/paths.h"
 #include "platform/base/symbol_name.h"
@@ -275,13 +276,9 @@ int WriteIntradayFiles(const std::string& root, const LocalTime& now, const Inde
 }
 
 int WriteLiveDataFile(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
-                      const std::vector<RowCells>& rows, const LogReporter& report) {
+                      const std::vector<RowCells>& rows, const LogReporter& report,
+                      LogFiles* files) {
     const LogStamp stamp = FormatLogStamp(now);
-    File f(std::fopen(LiveDataFile(root).c_str(), "wb"));
-    if (!f) {
-        report("Problem occured in Opening LiveData File");
-        return 0;
-    }
     std::string text;
     if (indices.previousNifty != 0)
         text += BarLine("NIFTY", stamp.date, stamp.time, indices.previousNifty, indices.nifty.last,
@@ -289,7 +286,23 @@ int WriteLiveDataFile(const std::string& root, const LocalTime& now, const Index
     for (const RowCells& cells : rows)
         if (cells(kExchange) == "NSE" && Number(cells, kPrevPrice) != 0)
             text += StockBar(cells, stamp, true);
-    if (!Write(f.get(), text) || !Finish(f)) {
+    bool written = false;
+    if (files) {
+        bool opened = false;
+        written = files->Rewrite(LiveDataFile(root), text, opened);
+        if (!opened) {
+            report("Problem occured in Opening LiveData File");
+            return 0;
+        }
+    } else {
+        File f(std::fopen(LiveDataFile(root).c_str(), "wb"));
+        if (!f) {
+            report("Problem occured in Opening LiveData File");
+            return 0;
+        }
+        written = Write(f.get(), text) && Finish(f);
+    }
+    if (!written) {
         report("SORRY!!!Some problem occurred while writing LIVE DATA file");
         return 0;
     }
@@ -302,12 +315,12 @@ LogFiles::~LogFiles() {
 }
 
 std::FILE* LogFiles::Append(const std::string& path) {
-    struct stat now {};
-    const bool exists = ::stat(path.c_str(), &now) == 0;
     auto it = m_open.find(path);
     if (it != m_open.end()) {
-        // Still the file of that name? One removed or replaced meanwhile is opened anew.
-        if (exists && now.st_dev == it->second.device && now.st_ino == it->second.inode) {
+        // Still in its folder? One removed meanwhile (by a tool that tidies the logs) is
+        // opened anew, so the next bar makes it again as a fresh open would.
+        struct stat open {};
+        if (::fstat(fileno(it->second.file), &open) == 0 && open.st_nlink > 0) {
             it->second.used = true;
             return it->second.file;
         }
@@ -317,14 +330,29 @@ std::FILE* LogFiles::Append(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "ab");
     if (!f)
         return nullptr;
-    struct stat opened {};
-    if (::fstat(fileno(f), &opened) != 0) {
-        std::fclose(f);
-        return nullptr;
-    }
-    m_open[path] = {f, static_cast<unsigned long long>(opened.st_dev),
-                    static_cast<unsigned long long>(opened.st_ino), true};
+    m_open[path] = {f, true};
     return f;
+}
+
+bool LogFiles::Rewrite(const std::string& path, const std::string& text, bool& opened) {
+    // The file is cut and written again in place: closing a file just cut would make the
+    // file system write it out at once, at every refresh.
+    std::FILE* f = Append(path);
+    opened = f != nullptr;
+    if (!f)
+        return false;
+    const int fd = fileno(f);
+    if (std::fflush(f) != 0 || ::ftruncate(fd, 0) != 0)
+        return false;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n =
+            ::pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 void LogFiles::EndRefresh() {

@@ -59,8 +59,8 @@ using LogReporter = std::function<void(const std::string& message)>;
 
 // The log files a watch list keeps open from one refresh to the next, so a refresh appends
 // its bars without opening and closing some fifty files, and the end-of-day dates already
-// in each file, so a refresh outside market hours reads nothing. A file removed or replaced
-// meanwhile is opened again.
+// in each file, so a refresh outside market hours reads nothing. A file removed meanwhile is
+// opened again.
 class LogFiles final {
 public:
     LogFiles() = default;
@@ -70,6 +70,8 @@ public:
 
     // The file open for appending; nullptr when it cannot be opened.
     std::FILE* Append(const std::string& path);
+    // Replaces the whole content of the file (kept open); false when it cannot be written.
+    bool Rewrite(const std::string& path, const std::string& text, bool& opened);
     // After a refresh: files it did not write are closed (yesterday's folder, deleted rows).
     void EndRefresh();
     // End-of-day dates known to stand in a file.
@@ -79,7 +81,6 @@ public:
 private:
     struct Open {
         std::FILE* file = nullptr;
-        unsigned long long device = 0, inode = 0;
         bool used = false;
     };
     std::map<std::string, Open> m_open;
@@ -99,4 +100,5 @@ int WriteIntradayFiles(const std::string& root, const LocalTime& now, const Inde
                        const std::vector<RowCells>& rows, const LogReporter& report,
                        LogFiles* files = nullptr);
 int WriteLiveDataFile(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
-                      const std::vector<RowCells>& rows, const LogReporter& report);
+                      const std::vector<RowCells>& rows, const LogReporter& report,
+                      LogFiles* files = nullptr);
