@@ -9,12 +9,15 @@
 #include <QThread>
 #include <benchmark/benchmark.h>
 
+#include "bench_summary.h"
 #include "catalogue/catalogue.h"
 #include "controls/quote_lists.h"
+#include "db/recordsets.h"
 #include "market/toppers_dlg.h"
 #include "marketserver/market_server.h"
 #include "platform/inet/internet_session.h"
 #include "platform/inet/service_url.h"
+#include "platform/odbc/database.h"
 #include "platform/ui/message_box.h"
 #include "setup/setup.h"
 #include "support/fake_bar.h"
@@ -101,6 +104,49 @@ void BM_ToppersNseBatchesOnlyOneAtATime(benchmark::State& state) {
 }
 BENCHMARK(BM_ToppersNseBatchesOnlyOneAtATime)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Toppers of a catalogue of N companies with 200 ms per answer, as over the internet: the
+// page's own cap on batches in flight and the market's pool decide how many rounds it takes.
+// One batch alone is the yardstick.
+void SeedCatalogue(int companies) {
+    CDatabase db;
+    db.Open(db::kDefaultConnect);
+    db.ExecuteSQL("DELETE FROM CompanyList");
+    std::vector<std::string> symbols;
+    for (const auto& c : catalogue::Companies())
+        if (!c.nseName.empty())
+            symbols.push_back(c.nseName);
+    for (int i = 0; i < companies; ++i)
+        db.ExecuteSQL("INSERT INTO CompanyList (COMPNAME, NSENAME, BSENAME) VALUES ('Company " +
+                      std::to_string(i) + "', '" +
+                      symbols[static_cast<std::size_t>(i) % symbols.size()] + "', '')");
+}
+
+void BM_ToppersCatalogueAt200ms(benchmark::State& state) {
+    SeedCatalogue(static_cast<int>(state.range(0)));
+    g_market->AddFault(marketserver::Fault::Make(marketserver::FaultKind::Delay, -1, "", 200));
+    FakeBar bar;
+    CToppersDlg page(bar);
+    page.show();
+    for (auto _ : state) {
+        page.OnGetLatestData();
+        while (page.IsFetching()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::usleep(200);
+        }
+    }
+    state.counters["batches"] = page.BatchCount();
+    state.counters["failed"] = page.BatchesFailed();
+    g_market->ClearFaults();
+}
+BENCHMARK(BM_ToppersCatalogueAt200ms)
+    ->Arg(150)
+    ->Arg(500)
+    ->Arg(2000)
+    ->Arg(5000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -125,8 +171,16 @@ int main(int argc, char** argv) {
     if (!market)
         return 1;
     g_market = market.get();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchsummary::Run(argc, argv, [](const benchsummary::Recorder& r) {
+        const auto* one = r.Find("BM_ToppersCatalogueAt200ms/150/iterations:3/real_time");
+        for (const char* n : {"500", "2000", "5000"})
+            if (const auto* run = r.Find(std::string("BM_ToppersCatalogueAt200ms/") + n +
+                                         "/iterations:3/real_time")) {
+                benchsummary::Figure(std::string("toppers_") + n + "_seconds", run->realSeconds,
+                                     "s");
+                if (one)
+                    benchsummary::Figure(std::string("toppers_") + n + "_in_batches",
+                                         run->realSeconds / one->realSeconds, "x");
+            }
+    });
 }

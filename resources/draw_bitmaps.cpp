@@ -1,9 +1,12 @@
 // Draws the program's bitmaps and icon into resources/bitmaps. Run by hand after a
 // change to the artwork: build the target koravel-draw-bitmaps, then
 //   QT_QPA_PLATFORM=offscreen build/bin/koravel-draw-bitmaps resources/bitmaps
+// The build runs it with --icons DIR for the desktop's icon theme: the same icon drawn at
+// each size (DIR/hicolor/NxN/apps/koravel.png), so the small ones stay sharp.
 #include <cmath>
 #include <cstdio>
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -157,8 +160,23 @@ bool Save(const QImage& img, const QString& dir, const char* name) {
 
 } // namespace
 
+bool SaveIcons(const QString& dir) {
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = QString("%1/hicolor/%2x%2/apps").arg(dir).arg(size);
+        if (!QDir().mkpath(folder)) {
+            std::fprintf(stderr, "cannot create %s\n", qPrintable(folder));
+            return false;
+        }
+        if (!Save(Icon(size), folder, "koravel.png"))
+            return false;
+    }
+    return true;
+}
+
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
+    if (argc > 2 && QString(argv[1]) == "--icons")
+        return SaveIcons(argv[2]) ? 0 : 1;
     const QString dir = argc > 1 ? argv[1] : ".";
     bool ok = Save(Icon(256), dir, "128.png") && Save(Icon(32), dir, "128-32.png") &&
               Save(Banner(576, 32), dir, "129.png") &&

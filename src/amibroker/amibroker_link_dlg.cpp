@@ -130,7 +130,7 @@ void CAmiBrokerLinkDlg::OnCancel() {
 }
 
 void CAmiBrokerLinkDlg::SetFeedButtons() {
-    const bool started = m_bar.IsLiveFeedStarted() != 0;
+    const bool started = m_bar.IsLiveFeedStarted();
     for (int id : {IDC_AB_START, IDC_AB_SYNC, IDC_AB_DELETE_ALL, IDC_AB_BACKFILL_1,
                    IDC_AB_BACKFILL_5, IDC_AB_KILL_ALL})
         GetDlgItem(id)->setEnabled(!started);
@@ -184,13 +184,13 @@ void CAmiBrokerLinkDlg::OnDeleteAll() {
 }
 
 void CAmiBrokerLinkDlg::OnStart() {
-    m_bar.SetLiveFeedStarted(1);
+    m_bar.SetLiveFeedStarted(true);
     SetFeedButtons();
     m_nPosition = 0;
 }
 
 void CAmiBrokerLinkDlg::OnStop() {
-    m_bar.SetLiveFeedStarted(0);
+    m_bar.SetLiveFeedStarted(false);
     SetFeedButtons();
     m_nPosition = 0;
 }

@@ -26,9 +26,9 @@ class CBarPage;
 class IBar {
 public:
     virtual ~IBar() = default;
-    virtual int IsConnected() const = 0;
-    virtual int IsProbeDone() const = 0;
-    virtual int IsAlwaysOnTop() const = 0;
+    virtual bool IsConnected() const = 0;
+    virtual bool IsProbeDone() const = 0;
+    virtual bool IsAlwaysOnTop() const = 0;
     virtual int RefreshInterval() const = 0;
     virtual const QuoteRecord& NiftyRecord() const = 0;
     virtual const QuoteRecord& SensexRecord() const = 0;
@@ -42,7 +42,7 @@ public:
     virtual void ResumeRefresh() = 0;
     virtual QWidget* Window() = 0;
     // 1 while the live feed to the charting program runs (rows may not change then).
-    virtual int IsLiveFeedStarted() const = 0;
+    virtual bool IsLiveFeedStarted() const = 0;
     // A page's own close button that only hides it.
     virtual void HidePage(BarPage page) = 0;
     // Another page of the bar while it exists (shown or hidden), else null.
@@ -77,7 +77,7 @@ public:
     virtual void OnBarRefresh() {}
     // The watch list: whether both logging options the live chart reads are ticked.
     virtual bool LiveChartLoggingOn() const { return false; }
-    virtual void SetConnected(int connected) = 0;
+    virtual void SetConnected(bool connected) = 0;
     // Writes what the page keeps (the watch list its table) now: at session logout and
     // on a termination signal, before the program goes.
     virtual void SaveState() {}

@@ -1,6 +1,11 @@
 #include "app/main_bar_dlg.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <map>
+#include <sstream>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,11 +18,13 @@
 #include <QWindow>
 
 #include "app/about_dlg.h"
+#include "app/core/autostart.h"
 #include "app/ticker_bar_dlg.h"
 #include "controls/color_button.h"
 #include "controls/list_ctrl.h"
 #include "controls/quote_lists.h"
 #include "controls/splash_wnd.h"
+#include "platform/base/install_paths.h"
 #include "platform/inet/internet_session.h"
 #include "quotes/indian_number.h"
 #include "quotes/line_fetch.h"
@@ -88,6 +95,9 @@ CMainBarDlg::CMainBarDlg(QWidget* parent) : ui::CDialog(102, parent) {
 
 CMainBarDlg::~CMainBarDlg() {
     m_bClosing = true;
+    m_probeCancel->store(true);
+    if (m_probe.joinable())
+        m_probe.join();
     for (auto& slot : m_pages)
         delete slot.window.data();
     if (m_tray)
@@ -109,7 +119,7 @@ void CMainBarDlg::BuildTemplate() {
     m_topCheck = Add<QCheckBox>(IDC_ALWAYS_ON_TOP, 340, 6, 9, 8);
     m_topCheck->setChecked(true);
     connect(m_topCheck, &QCheckBox::toggled, this, [this](bool on) {
-        m_bAlwaysOnTop = on ? 1 : 0;
+        m_bAlwaysOnTop = on;
         PlaceBar(kKeepPosition);
     });
     auto* about = Add<CColorButton>(IDC_ABOUT, 352, 4, 14, 12, std::string("?"));
@@ -189,7 +199,7 @@ bool CMainBarDlg::OnInitDialog() {
         const QuoteRecord* r = IndexRow(row);
         return r ? IndexCellText(*r, col) : std::string();
     });
-    m_list->SetConnectedFlag([this] { return m_bConnected != 0; });
+    m_list->SetConnectedFlag([this] { return m_bConnected; });
     // The two rows from the still empty records.
     InsertIndexRows();
     // Drags start on the free surface and on the pictures.
@@ -241,44 +251,58 @@ void CMainBarDlg::OnTimer(int id) {
     if (id != kRefreshTimer && id != 0)
         return;
     if (!m_bProbeDone) {
+        // The probe runs on a worker: the bar paints and answers while it waits.
         KillTimer(kRefreshTimer);
-        if (!RunProbe())
-            return;
-        m_bProbeDone = 1;
-        SetTimer(kRefreshTimer, m_nRefreshInterval);
+        StartProbe();
+        return;
     }
     StartQuoteFetch();
 }
 
-bool CMainBarDlg::RunProbe() {
-    QuoteRecord probe;
-    bool ok = false;
-    try {
-        CInternetSession session("Koravel probe", 1);
-        session.SetOption(InternetOption::ConnectTimeoutMs, 15000);
-        session.SetOption(InternetOption::ReceiveTimeoutMs, 30000);
-        auto file = session.OpenURL(BuildQuoteRequest(kSymbolNifty, kQuoteFormatShort), 1,
-                                    INTERNET_FLAG_TRANSFER_ASCII);
-        std::string line;
-        if (file->ReadString(line)) {
-            ParseQuoteLine9(line, probe);
-            // An answer that is no quote of NIFTY (an error page) is no connection either.
-            ok = AnswersFor({line}, kSymbolNifty);
+void CMainBarDlg::StartProbe() {
+    if (m_probe.joinable())
+        return; // one probe at a time
+    m_probe = std::thread([poster = Poster(), cancel = m_probeCancel] {
+        bool ok = false;
+        try {
+            CInternetSession session("Koravel probe", 1);
+            session.SetOption(InternetOption::ConnectTimeoutMs, 15000);
+            session.SetOption(InternetOption::ReceiveTimeoutMs, 30000);
+            session.SetCancelFlag(cancel);
+            auto file = session.OpenURL(BuildQuoteRequest(kSymbolNifty, kQuoteFormatShort), 1,
+                                        INTERNET_FLAG_TRANSFER_ASCII);
+            std::string line;
+            if (file->ReadString(line)) {
+                QuoteRecord probe;
+                ParseQuoteLine9(line, probe);
+                // An answer that is no quote of NIFTY (an error page) is no connection either.
+                ok = AnswersFor({line}, kSymbolNifty);
+            }
+        } catch (const CInternetException&) {
+            ok = false;
         }
-    } catch (const CInternetException&) {
-        ok = false;
-    }
+        poster(msg::WM_PROBE_DONE, ok ? 1 : 0, 0);
+    });
+}
+
+void CMainBarDlg::OnProbeDone(bool ok) {
+    if (m_probe.joinable())
+        m_probe.join();
+    if (m_bClosing)
+        return; // the bar ended while the probe was out
     if (ok) {
         SetIndicators(true);
-        m_bConnected = 1;
-        return true;
+        m_bConnected = true;
+        m_bProbeDone = true;
+        SetTimer(kRefreshTimer, m_nRefreshInterval);
+        StartQuoteFetch();
+        return;
     }
     SetIndicators(false);
-    m_bConnected = 0;
+    m_bConnected = false;
     ui::messageBox(kProbeMessage, ui::MB_OK | ui::MB_ICONERROR, this);
     KillTimer(kRefreshTimer);
     CloseBar(1);
-    return false;
 }
 
 std::string CMainBarDlg::BuildBarRequest() {
@@ -310,6 +334,10 @@ void CMainBarDlg::OnUserMessage(unsigned message, msg::WPARAM wParam, msg::LPARA
         OnQuotesReady(static_cast<int>(wParam));
         return;
     }
+    if (message == msg::WM_PROBE_DONE) {
+        OnProbeDone(wParam != 0);
+        return;
+    }
     if (message == msg::WM_TRAY_NOTIFY) {
         OnTrayNotify(static_cast<int>(wParam), static_cast<int>(lParam));
         return;
@@ -323,21 +351,21 @@ void CMainBarDlg::OnQuotesReady(int result) {
     const std::vector<std::string> lines = QuoteLines.Take();
     if (result == 1 && !AnswersFor(lines, kSymbolNifty))
         result = 0;
-    m_bConnected = result;
+    m_bConnected = result != 0;
     if (result == 0) {
         SetIndicators(false);
         for (auto& slot : m_pages)
             if (slot.window && slot.page)
-                slot.page->SetConnected(0);
+                slot.page->SetConnected(false);
         emit refreshed(false);
         return;
     }
     for (auto& slot : m_pages)
         if (slot.window && slot.page)
-            slot.page->SetConnected(1);
+            slot.page->SetConnected(true);
     SetIndicators(true);
-    m_list->DeleteAllItems();
     if (!DistributeQuoteLines(lines)) {
+        m_list->DeleteAllItems(); // nothing shown for an answer cut short
         // One warning at a time: ticks go on while it is up, and a dead server must not
         // stack a box per refresh.
         if (!m_bWarningUp) {
@@ -352,6 +380,8 @@ void CMainBarDlg::OnQuotesReady(int result) {
         m_ticker->UpdateTicker();
     InsertIndexRows();
     ++m_nRefreshes;
+    if (m_nRefreshes == 1)
+        ReportFirstPaint();
     emit refreshed(true);
 }
 
@@ -381,15 +411,41 @@ bool CMainBarDlg::DistributeQuoteLines(const std::vector<std::string>& lines) {
     return true;
 }
 
+void CMainBarDlg::ReportFirstPaint() {
+    // For measuring start-up: KORAVEL_REPORT_FIRST_PAINT=1 says on standard error when the
+    // first quotes are on screen, counted from the process's start.
+    static const bool wanted = [] {
+        const char* v = std::getenv("KORAVEL_REPORT_FIRST_PAINT");
+        return v && *v && std::string(v) != "0";
+    }();
+    if (!wanted)
+        return;
+    m_list->repaint();
+    std::ifstream stat("/proc/self/stat"), uptime("/proc/uptime");
+    std::string all;
+    std::getline(stat, all);
+    double up = 0;
+    uptime >> up;
+    // Field 22, counted after the command's closing parenthesis: start time in clock ticks.
+    std::istringstream fields(all.substr(all.rfind(')') + 2));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+    }
+    const double started = std::strtod(field.c_str(), nullptr) / sysconf(_SC_CLK_TCK);
+    std::fprintf(stderr, "koravel: first quotes painted %.0f ms after the start\n",
+                 (up - started) * 1000);
+}
+
 void CMainBarDlg::InsertIndexRows() {
-    m_list->DeleteAllItems();
+    std::vector<QuoteRecord> rows;
     for (int row = 0; row < 2; ++row) {
         QuoteRecord copy = row == 0 ? m_nifty : m_sensex;
         copy.symbol = row == 0 ? "NIFTY" : "SENSEX";
         ComputeChangePercent(copy);
         copy.previous = row == 0 ? m_prevNifty : m_prevSensex;
-        m_list->InsertCallbackItem(row, copy);
+        rows.push_back(std::move(copy));
     }
+    m_list->SetCallbackRows(rows, [](const QuoteRecord& r) { return r.symbol; });
     m_prevNifty = m_nifty.last;
     m_prevSensex = m_sensex.last;
 }
@@ -470,7 +526,7 @@ void CMainBarDlg::OnPageButton(BarPage page) {
 }
 
 void CMainBarDlg::ApplyTopmost(QWidget* window) {
-    const bool on = m_bAlwaysOnTop != 0;
+    const bool on = m_bAlwaysOnTop;
     if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
         return;
     const bool visible = window->isVisible();
@@ -543,7 +599,7 @@ void CMainBarDlg::OnLiveChart() {
 
 void CMainBarDlg::OnTickerBarButton() {
     HideAll();
-    m_bHidden = 1;
+    m_bHidden = true;
     if (m_ticker)
         return;
     m_ticker = new CTickerBarDlg(*this);
@@ -556,7 +612,7 @@ CTickerBarDlg* CMainBarDlg::Ticker() const {
 
 void CMainBarDlg::OnTickerClosed() {
     ShowAll();
-    m_bHidden = 0;
+    m_bHidden = false;
     m_ticker = nullptr;
 }
 
@@ -632,8 +688,8 @@ void CMainBarDlg::AddTrayIcon() {
     m_trayMenu->setDefaultAction(show);
     connect(m_trayMenu, &QMenu::aboutToShow, this, [this] {
         const auto actions = m_trayMenu->actions();
-        actions[0]->setEnabled(m_bHidden == 1);
-        actions[1]->setEnabled(m_bHidden == 0);
+        actions[0]->setEnabled(m_bHidden);
+        actions[1]->setEnabled(!m_bHidden);
     });
     m_tray->setContextMenu(m_trayMenu);
     connect(m_tray, &QSystemTrayIcon::activated, this,
@@ -650,11 +706,11 @@ void CMainBarDlg::OnTrayNotify(int iconId, int mouseMessage) {
         return;
     switch (mouseMessage) {
     case kTrayLeftDoubleClick:
-        if (m_bHidden == 0) {
+        if (!m_bHidden) {
             HideToTray();
         } else {
             ShowAll();
-            m_bHidden = 0;
+            m_bHidden = false;
         }
         break;
     case kTrayRightDown:
@@ -684,7 +740,7 @@ void CMainBarDlg::HideToTray() {
         m_trayProbe ? m_trayProbe() : m_bIconAdded && QSystemTrayIcon::isSystemTrayAvailable();
     if (trayThere) {
         HideAll();
-        m_bHidden = 1;
+        m_bHidden = true;
         return;
     }
     // No notification area (or it went away): hidden, the bar could never be found again.
@@ -693,7 +749,7 @@ void CMainBarDlg::HideToTray() {
     for (auto& slot : m_pages)
         if (slot.window && slot.shown)
             slot.window->hide();
-    m_bHidden = 1;
+    m_bHidden = true;
     m_bMinimisedForTray = true;
     showMinimized();
 }
@@ -703,7 +759,7 @@ void CMainBarDlg::changeEvent(QEvent* e) {
     if (e->type() == QEvent::WindowStateChange && m_bMinimisedForTray && !isMinimized()) {
         m_bMinimisedForTray = false;
         ShowAll();
-        m_bHidden = 0;
+        m_bHidden = false;
     }
 }
 
@@ -738,6 +794,10 @@ std::unique_ptr<QMenu> CMainBarDlg::BuildContextMenu() {
         a->setCheckable(true);
         a->setChecked(id == m_nSpeedCommand);
     }
+    menu->addSeparator();
+    QAction* autostart = add(menu.get(), "Start with the desktop", ID_AUTOSTART);
+    autostart->setCheckable(true);
+    autostart->setChecked(autostart::IsEnabled());
     menu->addSeparator();
     add(menu.get(), "CLOSE ME!!!", ID_CLOSE_ME);
     return menu;
@@ -793,10 +853,16 @@ void CMainBarDlg::OnCommand(int command) {
         break;
     case ID_TRAY_SHOW:
         ShowAll();
-        m_bHidden = 0;
+        m_bHidden = false;
         break;
     case ID_TRAY_HIDE:
         HideToTray();
+        break;
+    case ID_AUTOSTART:
+        if (std::string error;
+            !(autostart::IsEnabled() ? autostart::Disable(error)
+                                     : autostart::Enable(install::ProgramPath(), error)))
+            ui::messageBox(error, ui::MB_OK | ui::MB_ICONWARNING, this);
         break;
     default:
         break;

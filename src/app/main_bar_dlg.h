@@ -1,8 +1,11 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include <QPointer>
 
@@ -46,6 +49,7 @@ enum BarCommand {
     ID_TRAY_SHOW = 32771,
     ID_TRAY_HIDE = 32772,
     ID_TRAY_EXIT = 32773,
+    ID_AUTOSTART = 32774, // "Start with the desktop"
     ID_SPEED_LOW = 12355,
     ID_SPEED_MEDIUM = 12356,
     ID_SPEED_HIGH = 12357,
@@ -75,9 +79,9 @@ public:
     ~CMainBarDlg() override;
 
     // IBar
-    int IsConnected() const override { return m_bConnected; }
-    int IsProbeDone() const override { return m_bProbeDone; }
-    int IsAlwaysOnTop() const override { return m_bAlwaysOnTop; }
+    bool IsConnected() const override { return m_bConnected; }
+    bool IsProbeDone() const override { return m_bProbeDone; }
+    bool IsAlwaysOnTop() const override { return m_bAlwaysOnTop; }
     int RefreshInterval() const override { return m_nRefreshInterval; }
     const QuoteRecord& NiftyRecord() const override { return m_nifty; }
     const QuoteRecord& SensexRecord() const override { return m_sensex; }
@@ -87,10 +91,10 @@ public:
     void SuspendRefresh() override;
     void ResumeRefresh() override;
     QWidget* Window() override { return this; }
-    int IsLiveFeedStarted() const override { return m_bLiveFeedStarted; }
+    bool IsLiveFeedStarted() const override { return m_bLiveFeedStarted; }
     void HidePage(BarPage page) override;
     CBarPage* FindPage(BarPage page) const override { return Page(page); }
-    void SetLiveFeedStarted(int started) { m_bLiveFeedStarted = started; }
+    void SetLiveFeedStarted(bool started) { m_bLiveFeedStarted = started; }
 
     // Options set before the window is created.
     void SetShowSplash(bool show) { m_bShowSplash = show; }
@@ -117,7 +121,7 @@ public:
     void HideToTray();
     // Whether a tray is there to come back from (tests stand in for the desktop's).
     void SetTrayProbe(std::function<bool()> probe) { m_trayProbe = std::move(probe); }
-    int IsHidden() const { return m_bHidden; }
+    bool IsHidden() const { return m_bHidden; }
     bool IsIconAdded() const { return m_bIconAdded; }
     // The context menu at a screen point (what a right click on the bar shows).
     void ShowContextMenu(const QPoint& screenPos, bool fromKeyboard);
@@ -176,10 +180,12 @@ private:
 
     void BuildTemplate();
     void TearDown(int exitCode);
-    bool RunProbe();
+    void StartProbe();
+    void OnProbeDone(bool ok);
     void OnQuotesReady(int result);
     bool DistributeQuoteLines(const std::vector<std::string>& lines);
     void InsertIndexRows();
+    void ReportFirstPaint();
     void SetIndicators(bool online);
     void DockPage(ui::CDialog* page);
     void ApplyTopmost(QWidget* window);
@@ -197,22 +203,24 @@ private:
     std::string m_strRequest;
     std::vector<AskedBlock> m_asked;
     QuoteFetcher m_fetcher;
-    int m_bConnected = 0;
-    int m_bProbeDone = 0;
+    std::thread m_probe;
+    std::shared_ptr<std::atomic<bool>> m_probeCancel = std::make_shared<std::atomic<bool>>(false);
+    bool m_bConnected = false;
+    bool m_bProbeDone = false;
     int m_nRefreshInterval = kDefaultRefreshInterval;
     int m_nSpeedCommand = ID_SPEED_HIGH;
     int m_nRefreshes = 0;
     bool m_bWarningUp = false;
     int m_nSuspended = 0;
-    int m_bLiveFeedStarted = 0;
+    bool m_bLiveFeedStarted = false;
 
     // Pages.
     std::array<PageSlot, kBarPageCount> m_pages;
     QPointer<CTickerBarDlg> m_ticker;
 
     // Window state.
-    int m_bAlwaysOnTop = 1;
-    int m_bHidden = 0;
+    bool m_bAlwaysOnTop = true;
+    bool m_bHidden = false;
     bool m_bIconAdded = false;
     bool m_bShowSplash = true;
     PriceSource m_priceSource = PriceSource::Configured;

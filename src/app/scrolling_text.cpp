@@ -1,12 +1,14 @@
 #include "app/scrolling_text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -44,10 +46,12 @@ bool CTextItemStatic::PutItem(int position, const TickerTextItem& item) {
     if (position == GetItemCount()) {
         m_items.push_back(item);
         m_widths.push_back(width);
+        m_pictures.emplace_back();
     } else {
         m_nTotalWidth -= m_widths[position];
         m_items[position] = item;
         m_widths[position] = width;
+        m_pictures[position] = QPixmap();
     }
     m_nTotalWidth += width;
     update();
@@ -76,6 +80,7 @@ bool CTextItemStatic::RemoveItem(int position) {
     m_nTotalWidth -= m_widths[position];
     m_items.erase(m_items.begin() + position);
     m_widths.erase(m_widths.begin() + position);
+    m_pictures.erase(m_pictures.begin() + position);
     update();
     return true;
 }
@@ -83,6 +88,7 @@ bool CTextItemStatic::RemoveItem(int position) {
 void CTextItemStatic::RemoveAllItems() {
     m_items.clear();
     m_widths.clear();
+    m_pictures.clear();
     m_nTotalWidth = 0;
     update();
 }
@@ -90,6 +96,7 @@ void CTextItemStatic::RemoveAllItems() {
 void CTextItemStatic::SetBkColor(std::int64_t color) {
     m_crBackground = color == kButtonFaceBackground ? ButtonFaceColor()
                                                     : static_cast<COLORREF>(color) & 0xFFFFFF;
+    std::fill(m_pictures.begin(), m_pictures.end(), QPixmap());
     update();
 }
 
@@ -115,12 +122,15 @@ int CTextItemStatic::ItemLeft(int position) const {
 
 QFont CTextItemStatic::ItemFont(std::uint32_t style) const {
     Fit();
+    if (const auto it = m_fonts.find(style); it != m_fonts.end())
+        return it->second;
     QFont f = font();
     f.setWeight(IsTickerBold(style) ? QFont::Black : QFont::Normal);
     f.setItalic(IsTickerItalic(style));
     f.setUnderline(IsTickerUnderline(style));
     if (m_nPixelSize > 0)
         f.setPixelSize(m_nPixelSize);
+    m_fonts.emplace(style, f);
     return f;
 }
 
@@ -134,6 +144,8 @@ void CTextItemStatic::Fit() const {
         return;
     m_nFittedHeight = height;
     m_nPixelSize = height > 0 ? FontWithCellHeight(font(), height).pixelSize() : 0;
+    m_fonts.clear();
+    m_pictures.assign(m_items.size(), QPixmap());
     m_widths.clear();
     m_nTotalWidth = 0;
     for (const TickerTextItem& item : m_items) {
@@ -148,26 +160,37 @@ void CTextItemStatic::Refit() {
     update();
 }
 
-void CTextItemStatic::paintEvent(QPaintEvent*) {
+const QPixmap& CTextItemStatic::Picture(std::size_t index) const {
+    QPixmap& picture = m_pictures[index];
+    if (!picture.isNull())
+        return picture;
+    const TickerTextItem& item = m_items[index];
+    const QRect client = contentsRect();
+    picture = QPixmap(std::max(1, m_widths[index]), std::max(1, client.height()));
+    picture.fill(
+        ui::ToQColor(TickerItemBackground(item.background, ButtonFaceColor(), m_crBackground)));
+    QPainter p(&picture);
+    p.setFont(ItemFont(item.style));
+    p.setPen(ui::ToQColor(TickerStyleColor(item.style)));
+    p.drawText(QRect(0, 0, m_widths[index], client.height()),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               QString::fromStdString(item.text));
+    return picture;
+}
+
+void CTextItemStatic::paintEvent(QPaintEvent* e) {
     Fit();
     QPainter p(this);
     const QRect client = contentsRect();
-    p.fillRect(rect(), ui::ToQColor(m_crBackground));
-    p.setClipRect(client);
-    const COLORREF face = ButtonFaceColor();
+    // Only what needs painting: a scroll step asks for the column it uncovered.
+    const QRect dirty = e->rect();
+    p.fillRect(dirty, ui::ToQColor(m_crBackground));
+    p.setClipRect(client.intersected(dirty));
     int x = client.left() + m_nOffset;
     for (std::size_t i = 0; i < m_items.size(); ++i) {
-        const TickerTextItem& item = m_items[i];
         const int w = m_widths[i];
-        if (x + w >= client.left() && x <= client.right()) {
-            const QRect cell(x, client.top(), w, client.height());
-            p.fillRect(cell,
-                       ui::ToQColor(TickerItemBackground(item.background, face, m_crBackground)));
-            p.setFont(ItemFont(item.style));
-            p.setPen(ui::ToQColor(TickerStyleColor(item.style)));
-            p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                       QString::fromStdString(item.text));
-        }
+        if (x + w >= dirty.left() && x <= dirty.right() && w > 0)
+            p.drawPixmap(x, client.top(), Picture(i));
         x += w;
     }
 }
@@ -188,6 +211,8 @@ void CScrollingText::SetSpeed(int speed) {
     if (speed < -kMaxSpeed || speed > kMaxSpeed)
         return;
     m_nTimerId = 0; // whatever is still on its way from the old timer is ignored
+    if (m_timer)
+        m_timer->stop();
     m_nSpeed = speed;
     if (speed == 0)
         return;
@@ -200,8 +225,15 @@ void CScrollingText::StartTimer() {
         m_nLastTimerId = 0;
     const int id = ++m_nLastTimerId;
     m_nTimerId = id;
-    // Bound to this control: a timer that outlives it delivers nothing.
-    QTimer::singleShot(m_nInterval, Qt::PreciseTimer, this, [this, id] { OnTimer(id); });
+    // One timer of the control's own, started again for each step: its event carries the
+    // id of the step it was started for, and a restart drops the one still on its way.
+    if (!m_timer) {
+        m_timer = new QTimer(this);
+        m_timer->setSingleShot(true);
+        m_timer->setTimerType(Qt::PreciseTimer);
+        connect(m_timer, &QTimer::timeout, this, [this] { OnTimer(m_nTimerId); });
+    }
+    m_timer->start(m_nInterval);
 }
 
 void CScrollingText::OnTimer(int timerId) {
@@ -214,8 +246,15 @@ void CScrollingText::OnTimer(int timerId) {
 void CScrollingText::Step() {
     if (GetItemCount() == 0)
         return;
+    const int before = m_nOffset;
     m_nOffset = NextScrollOffset(m_nOffset, m_nSpeed, TotalWidth(), 0, contentsRect().width());
-    update();
+    const int moved = m_nOffset - before;
+    // A step moves the pixels on screen and paints only the column it uncovers; the jump
+    // back to the start repaints everything.
+    if (moved != 0 && std::abs(moved) < contentsRect().width())
+        scroll(moved, 0, contentsRect());
+    else
+        update();
 }
 
 void CScrollingText::resizeEvent(QResizeEvent* e) {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include <QFont>
 #include <QFrame>
+#include <QPixmap>
+#include <QTimer>
 
 #include "app/core/ticker_rules.h"
 
@@ -47,6 +50,9 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void changeEvent(QEvent* e) override;
     int ItemWidth(const TickerTextItem& item) const;
+    // The item as it is painted, drawn once and kept until the item, the font, the height
+    // or the background changes: a scrolling strip only copies pictures.
+    const QPixmap& Picture(std::size_t index) const;
     // Widths follow the items, the font and the height; a hidden control gets its resize
     // only when shown, so the height is checked whenever a width is needed.
     void Fit() const;
@@ -59,6 +65,8 @@ private:
     COLORREF m_crBackground;
     bool m_bFontFollowsHeight = true;
     mutable std::vector<int> m_widths;
+    mutable std::vector<QPixmap> m_pictures;
+    mutable std::map<std::uint32_t, QFont> m_fonts; // by style, for the fitted height
     mutable int m_nTotalWidth = 0;
     mutable int m_nFittedHeight = -1;
     mutable int m_nPixelSize = 0; // the items' font size while it follows the height
@@ -96,6 +104,7 @@ private:
 
     int m_nSpeed = 0;
     int m_nTimerId = 0;
+    QTimer* m_timer = nullptr;
     int m_nLastTimerId = 0;
     int m_nInterval = kInitialScrollInterval;
 };

@@ -15,13 +15,9 @@
 #include "app/about_dlg.h"
 #include "app/main_bar_dlg.h"
 #include "app/ticker_bar_dlg.h"
-#include "catalogue/catalogue.h"
 #include "charts/hist_chart_dlg.h"
 #include "charts/image_view.h"
 #include "charts/live_chart_dlg.h"
-#include "db/operations.h"
-#include "db/watch_table.h"
-#include "marketserver/simulated/price_engine.h"
 
 namespace {
 
@@ -31,45 +27,6 @@ std::vector<std::pair<std::string, CTour::Step>>& Steps() {
 }
 
 } // namespace
-
-void SeedTourWatchList(const sim::PriceEngine& engine, std::int64_t marketTime) {
-    struct Pick {
-        const char* symbol;
-        const char* exchange;
-        int alert; // 1: above its upper limit, -1: below its lower limit
-    };
-    const Pick picks[] = {{"RELIANCE", "NSE", 1},  {"TCS", "NSE", 0},     {"INFY", "NSE", -1},
-                          {"HDFCBANK", "NSE", 0},  {"SBIN", "BSE", 0},    {"M&M", "NSE", 0},
-                          {"ITC", "NSE", 0},       {"DRREDDY", "NSE", 0}, {"LT", "NSE", 0},
-                          {"TATAMOTORS", "NSE", 0}};
-    std::vector<db::WatchRow> rows;
-    for (const Pick& p : picks) {
-        const std::string exchange = p.exchange;
-        for (const auto& c : catalogue::Companies()) {
-            if ((exchange == "NSE" ? c.nseName : c.bseName) != p.symbol)
-                continue;
-            db::WatchRow row{c.name, exchange, p.symbol, 0, 0, 0};
-            if (p.alert != 0) {
-                const std::string quoteSymbol =
-                    std::string(p.symbol) + (exchange == "NSE" ? ".NS" : ".BO");
-                if (const sim::Listing* l = engine.universe().Find(quoteSymbol)) {
-                    const double price = engine.Quote(*l, marketTime, false).last;
-                    row.alertSetting = 1;
-                    row.lowerLimit = static_cast<int>(price * (p.alert > 0 ? 0.90 : 1.01));
-                    row.upperLimit = static_cast<int>(price * (p.alert > 0 ? 0.99 : 1.10));
-                }
-            }
-            rows.push_back(row);
-            break;
-        }
-    }
-    db::RunReported(
-        [](const std::string& e) { std::fprintf(stderr, "koravel: tour data: %s\n", e.c_str()); },
-        [&] {
-            CSelCompanyListset set;
-            db::ReplaceWatchList(set, rows);
-        });
-}
 
 CTour::CTour(CMainBarDlg& bar, QString dir, std::function<void(int)> advanceMarket)
     : m_bar(bar), m_dir(std::move(dir)), m_advanceMarket(std::move(advanceMarket)) {}

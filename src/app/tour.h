@@ -10,13 +10,6 @@
 #include <QString>
 
 class CMainBarDlg;
-namespace sim {
-class PriceEngine;
-}
-
-// The tour's own watch list: well-known companies, one above its upper limit and one below
-// its lower limit at the market's moment, so the pictures show the alert colours.
-void SeedTourWatchList(const sim::PriceEngine& engine, std::int64_t marketTime);
 
 // `koravel --tour DIR`: once the first refresh is in, it writes pictures of what a user
 // sees (the bar, its menu, the About box, the chart page, every page docked under the bar,

@@ -1,5 +1,10 @@
 #include "catalogue/catalogue.h"
 
+#include <fstream>
+#include <sstream>
+
+#include "platform/base/paths.h"
+#include "platform/base/symbol_name.h"
 #include "platform/base/text.h"
 
 namespace catalogue {
@@ -41,7 +46,12 @@ std::vector<Company> ParseCompanies(std::string_view csv, int* skipped) {
             c.nseName = Field(row, cNse);
             c.bseName = Field(row, cBse);
             c.price = text::CStrToD(Field(row, cPrice));
-            if (c.name.empty() || (c.nseName.empty() && c.bseName.empty())) {
+            // The symbols become rows of the data source and, later, names of files.
+            const auto badSymbol = [](const std::string& symbol) {
+                return !symbol.empty() && !symbols::IsValidSymbol(symbol);
+            };
+            if (c.name.empty() || (c.nseName.empty() && c.bseName.empty()) ||
+                badSymbol(c.nseName) || badSymbol(c.bseName)) {
                 ++bad;
                 continue;
             }
@@ -66,7 +76,7 @@ std::vector<Future> ParseFutures(std::string_view csv, int* skipped) {
                 continue;
             const auto row = text::ParseCsvRecord(lines[i]);
             Future f{Field(row, cUnderlying), Field(row, cSymbol)};
-            if (f.underlying.empty() || f.symbol.empty()) {
+            if (f.underlying.empty() || !symbols::IsValidSymbol(f.symbol)) {
                 ++bad;
                 continue;
             }
@@ -76,6 +86,55 @@ std::vector<Future> ParseFutures(std::string_view csv, int* skipped) {
     if (skipped)
         *skipped = bad;
     return out;
+}
+
+namespace {
+
+bool ReadText(const std::string& path, const char* what, std::string& text, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::string("The ") + what + " " + path + " is missing or cannot be read.";
+        return false;
+    }
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad()) {
+        error = std::string("The ") + what + " " + path + " cannot be read.";
+        return false;
+    }
+    text = ss.str();
+    return true;
+}
+
+} // namespace
+
+bool ReadFiles(const std::string& folder, std::vector<Company>& companies,
+               std::vector<Future>& futures, std::string& error, int* skipped) {
+    const std::string companiesPath = paths::Join(folder, kCompaniesFile);
+    const std::string futuresPath = paths::Join(folder, kFuturesFile);
+    std::string companiesCsv;
+    std::string futuresCsv;
+    if (!ReadText(companiesPath, "company catalogue", companiesCsv, error) ||
+        !ReadText(futuresPath, "futures list", futuresCsv, error))
+        return false;
+    int badCompanies = 0;
+    int badFutures = 0;
+    std::vector<Company> c = ParseCompanies(companiesCsv, &badCompanies);
+    std::vector<Future> f = ParseFutures(futuresCsv, &badFutures);
+    // An empty list is a damaged file, not a market without companies.
+    if (c.empty()) {
+        error = "The company catalogue " + companiesPath + " holds no companies.";
+        return false;
+    }
+    if (f.empty()) {
+        error = "The futures list " + futuresPath + " holds no futures.";
+        return false;
+    }
+    companies = std::move(c);
+    futures = std::move(f);
+    if (skipped)
+        *skipped = badCompanies + badFutures;
+    return true;
 }
 
 const std::vector<Company>& Companies() {

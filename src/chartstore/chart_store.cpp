@@ -59,9 +59,11 @@ void Store::Load() {
         if (!IsValidTicker(ticker) || Find(ticker))
             continue; // a list edited by hand: nothing outside the folder is read
         Stock stock{ticker, {}, false};
-        std::ifstream bars(paths::Join(m_folder, ticker + ".txt"));
-        std::string line;
+        const std::string path = paths::Join(m_folder, ticker + ".txt");
+        std::ifstream bars(path);
+        std::string line, read;
         while (std::getline(bars, line)) {
+            read += line + "\n";
             const auto f = text::Split(text::Trim(line), ',');
             if (f.size() < 8 || f[1].size() != 8)
                 continue;
@@ -73,6 +75,15 @@ void Store::Load() {
             const std::int64_t when = DaysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s;
             stock.bars[when] = {text::CStrToD(f[3]), text::CStrToD(f[4]), text::CStrToD(f[5]),
                                 text::CStrToD(f[6]), text::CStrToD(f[7])};
+        }
+        if (bars.is_open() || !stock.bars.empty()) {
+            // New bars may be appended only to a file that is exactly what this store would
+            // write (one edited by hand is rewritten whole at the next change).
+            std::string own;
+            for (const auto& [when, bar] : stock.bars)
+                own += FormatBar(ticker, when, bar) + "\n";
+            stock.written = stock.bars.empty() ? kNothingWritten : stock.bars.rbegin()->first;
+            stock.rewrite = own != read;
         }
         m_stocks.push_back(std::move(stock));
     }
@@ -135,7 +146,7 @@ bool Store::Touch(const std::string& ticker, std::int64_t when) {
         return false;
     if (!s->bars.count(when)) {
         s->bars[when] = Bar{};
-        s->dirty = true;
+        Changed(*s, when);
     }
     return true;
 }
@@ -157,7 +168,7 @@ bool Store::Set(const std::string& ticker, std::int64_t when, const Bar& bar) {
     if (!s)
         return false;
     s->bars[when] = bar;
-    s->dirty = true;
+    Changed(*s, when);
     return true;
 }
 
@@ -173,6 +184,45 @@ int Store::Flushes() {
     return m_flushes;
 }
 
+void Store::Changed(Stock& s, std::int64_t when) {
+    s.dirty = true;
+    if (s.written != kNothingWritten && when <= s.written)
+        s.rewrite = true;
+}
+
+bool Store::WriteStock(Stock& s) {
+    const std::string path = paths::Join(m_folder, s.ticker + ".txt");
+    if (s.rewrite || s.written == kNothingWritten) {
+        // The whole file goes to a temporary name first, so a reader never sees half of it.
+        std::string content;
+        for (const auto& [when, bar] : s.bars)
+            content += FormatBar(s.ticker, when, bar) + "\n";
+        const std::string tmp = path + ".tmp";
+        {
+            std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+            out << content;
+            if (!out)
+                return false;
+        }
+        if (std::rename(tmp.c_str(), path.c_str()) != 0)
+            return false;
+    } else {
+        // Bars in time order after what the file holds: appended, the rest untouched.
+        std::string content;
+        for (auto it = s.bars.upper_bound(s.written); it != s.bars.end(); ++it)
+            content += FormatBar(s.ticker, it->first, it->second) + "\n";
+        std::ofstream out(path, std::ios::binary | std::ios::app);
+        out << content;
+        out.flush();
+        if (!out)
+            return false;
+    }
+    s.written = s.bars.empty() ? kNothingWritten : s.bars.rbegin()->first;
+    s.rewrite = false;
+    s.dirty = false;
+    return true;
+}
+
 bool Store::Flush() {
     std::lock_guard lock(m_mutex);
     Load();
@@ -180,28 +230,9 @@ bool Store::Flush() {
     std::error_code ec;
     fs::create_directories(m_folder, ec);
     bool ok = true;
-    // Each file goes to a temporary name first, so a reader never sees half of it.
-    auto write = [&](const std::string& name, const std::string& content) {
-        const std::string path = paths::Join(m_folder, name), tmp = path + ".tmp";
-        {
-            std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-            out << content;
-            if (!out)
-                return false;
-        }
-        return std::rename(tmp.c_str(), path.c_str()) == 0;
-    };
-    for (Stock& s : m_stocks) {
-        if (!s.dirty)
-            continue;
-        std::string content;
-        for (const auto& [when, bar] : s.bars)
-            content += FormatBar(s.ticker, when, bar) + "\n";
-        if (write(s.ticker + ".txt", content))
-            s.dirty = false;
-        else
+    for (Stock& s : m_stocks)
+        if (s.dirty && !WriteStock(s))
             ok = false;
-    }
     for (const std::string& gone : m_removed)
         if (!Find(gone))
             fs::remove(paths::Join(m_folder, gone + ".txt"), ec);
@@ -210,7 +241,14 @@ bool Store::Flush() {
         std::string list;
         for (const Stock& s : m_stocks)
             list += s.ticker + "\n";
-        if (write("Stocks.txt", list))
+        const std::string path = paths::Join(m_folder, "Stocks.txt"), tmp = path + ".tmp";
+        bool written = false;
+        {
+            std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+            out << list;
+            written = static_cast<bool>(out);
+        }
+        if (written && std::rename(tmp.c_str(), path.c_str()) == 0)
             m_listDirty = false;
         else
             ok = false;

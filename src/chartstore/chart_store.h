@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -35,7 +36,8 @@ public:
     bool Get(const std::string& ticker, std::int64_t when, Bar& bar);
     bool Set(const std::string& ticker, std::int64_t when, const Bar& bar);
     std::map<std::int64_t, Bar> Bars(const std::string& ticker);
-    // Writes what changed.
+    // Writes what changed: bars that arrive in time order are appended to their file, a bar
+    // inside the history already written rewrites it; the list only when it changed.
     bool Flush();
     int Flushes();
 
@@ -50,7 +52,15 @@ private:
         std::string ticker;
         std::map<std::int64_t, Bar> bars;
         bool dirty = false;
+        // The file holds exactly the bars up to `written` (kNothingWritten: no file yet).
+        // Bars after it are appended; a change at or before it rewrites the file.
+        std::int64_t written = kNothingWritten;
+        bool rewrite = false;
     };
+    static constexpr std::int64_t kNothingWritten = INT64_MIN;
+    // A bar at `when` changed: appended later, or the file rewritten.
+    static void Changed(Stock& s, std::int64_t when);
+    bool WriteStock(Stock& s);
     void Load();
     Stock* Find(const std::string& ticker);
 

@@ -1,5 +1,6 @@
 #include "controls/list_ctrl.h"
 
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <vector>
@@ -38,6 +39,7 @@ public:
         std::vector<std::optional<std::string>> cells;
         bool callback = false;
         std::any data;
+        std::string key; // the row's identity, for updates in place
     };
 
     explicit Model(CListCtrl* owner) : QAbstractTableModel(owner), m_owner(owner) {}
@@ -153,6 +155,37 @@ public:
         endResetModel();
     }
 
+    void SetCallbackRows(std::vector<std::any> data, std::vector<std::string> keys) {
+        // The same rows again (a refresh): new records in place, one repaint, and the view
+        // keeps its selection and scroll position.
+        bool same = data.size() == m_rows.size();
+        for (std::size_t i = 0; same && i < m_rows.size(); ++i) {
+            const Row& r = m_rows[i];
+            same = r.callback && r.key == keys[i] &&
+                   std::none_of(r.cells.begin(), r.cells.end(),
+                                [](const auto& cell) { return cell.has_value(); });
+        }
+        if (same) {
+            for (std::size_t i = 0; i < m_rows.size(); ++i)
+                m_rows[i].data = std::move(data[i]);
+            Refresh();
+            return;
+        }
+        // Other rows: one reset, not a signal per row.
+        beginResetModel();
+        m_rows.clear();
+        m_rows.reserve(data.size());
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            Row r;
+            r.cells.resize(m_columns.size());
+            r.callback = true;
+            r.data = std::move(data[i]);
+            r.key = std::move(keys[i]);
+            m_rows.push_back(std::move(r));
+        }
+        endResetModel();
+    }
+
     void Refresh() {
         if (rowCount() > 0 && columnCount() > 0)
             emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
@@ -244,6 +277,10 @@ int CListCtrl::InsertItem(int row, const std::string& text, std::any data) {
 
 int CListCtrl::InsertCallbackItem(int row, std::any data) {
     return m_model->InsertRow(row, {}, std::move(data), true);
+}
+
+void CListCtrl::SetCallbackRowsData(std::vector<std::any> rows, std::vector<std::string> keys) {
+    m_model->SetCallbackRows(std::move(rows), std::move(keys));
 }
 
 void CListCtrl::SetTextCallback(TextCallback callback) {

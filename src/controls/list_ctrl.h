@@ -40,6 +40,28 @@ public:
     // the cell a text of its own.
     int InsertCallbackItem(int row, std::any data);
     void SetTextCallback(TextCallback callback);
+    // The rows become callback rows carrying these records, `key` naming each one's
+    // identity. The same rows as before (same count, same keys) are updated in place: one
+    // repaint, and the selection and scroll position stay. Other rows replace the list at once.
+    template <class T, class Key> void SetCallbackRows(const std::vector<T>& rows, Key key) {
+        std::vector<std::any> data;
+        std::vector<std::string> keys;
+        data.reserve(rows.size());
+        keys.reserve(rows.size());
+        for (const T& row : rows) {
+            keys.push_back(key(row));
+            data.emplace_back(row);
+        }
+        SetCallbackRowsData(std::move(data), std::move(keys));
+    }
+    // The records of the rows that carry a T, in row order.
+    template <class T> std::vector<T> RowsData() const {
+        std::vector<T> rows;
+        for (int i = 0, n = GetItemCount(); i < n; ++i)
+            if (const T* r = ItemData<T>(i))
+                rows.push_back(*r);
+        return rows;
+    }
 
     bool SetItemText(int row, int col, const std::string& text);
     // "" for a cell that does not exist (row -1 included).
@@ -93,6 +115,7 @@ private:
     class Model;
 
     std::any* MutableItemData(int row);
+    void SetCallbackRowsData(std::vector<std::any> rows, std::vector<std::string> keys);
     void ApplyRowHeight();
 
     Model* m_model;

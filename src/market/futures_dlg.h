@@ -36,7 +36,7 @@ public:
 
     // CBarPage
     ui::CDialog* PageWindow() override { return this; }
-    void SetConnected(int connected) override { m_bConnected = connected; }
+    void SetConnected(bool connected) override { m_bConnected = connected; }
 
     // The buttons.
     void OnAdd();
@@ -63,7 +63,7 @@ private:
     void ReportDbError(const std::string& error);
 
     IBar& m_bar;
-    int m_bConnected = 0;
+    bool m_bConnected = false;
     std::vector<market::FutureChoice> m_choices;
     market::FutureSlots m_slots;
     std::array<market::FutureStatsRow, 2> m_stats;

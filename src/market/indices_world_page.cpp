@@ -97,7 +97,7 @@ bool CQuotePageDlg::OnInitDialog() {
         list->setToolTip("Double Click Stocks to see their Historical Chart");
         list->SetGridLines(true);
         list->SetSingleSelection(true);
-        list->SetConnectedFlag([this] { return m_bConnected != 0; });
+        list->SetConnectedFlag([this] { return m_bConnected; });
         for (int c = 0; c < market::kQuotePageColumns; ++c)
             list->InsertColumn(c, kColumns[c].heading, kColumns[c].format, kColumns[c].width);
         list->SetTextCallback([list, worldRule](int row, int col) -> std::string {
@@ -109,12 +109,13 @@ bool CQuotePageDlg::OnInitDialog() {
 }
 
 void CQuotePageDlg::Refresh() {
-    m_upper->DeleteAllItems();
-    m_lower->DeleteAllItems();
-    for (int i = 0; i < QuoteCount(); ++i) {
-        CQuoteListCtrl* list = i < m_layout.upperRows ? m_upper : m_lower;
-        list->InsertCallbackItem(-1, market::MakeQuotePageRow(m_layout.table[i], m_quotes[i]));
-    }
+    std::vector<market::QuotePageRow> upper, lower;
+    for (int i = 0; i < QuoteCount(); ++i)
+        (i < m_layout.upperRows ? upper : lower)
+            .push_back(market::MakeQuotePageRow(m_layout.table[i], m_quotes[i]));
+    const auto key = [](const market::QuotePageRow& r) { return r.symbol; };
+    m_upper->SetCallbackRows(upper, key);
+    m_lower->SetCallbackRows(lower, key);
 }
 
 void CQuotePageDlg::OnCancel() {

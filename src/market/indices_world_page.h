@@ -44,7 +44,7 @@ public:
     std::string QuoteSymbol(int index) const override { return m_layout.table[index].symbol; }
     QuoteRecord& QuoteSlot(int index) override { return m_quotes[index]; }
     void OnBarRefresh() override { Refresh(); }
-    void SetConnected(int connected) override { m_bConnected = connected; }
+    void SetConnected(bool connected) override { m_bConnected = connected; }
 
     // Rebuilds both lists from the records, in table order.
     virtual void Refresh();
@@ -64,7 +64,7 @@ private:
 
     Layout m_layout;
     std::vector<QuoteRecord> m_quotes;
-    int m_bConnected = 0;
+    bool m_bConnected = false;
     CQuoteListCtrl* m_upper = nullptr;
     CQuoteListCtrl* m_lower = nullptr;
 };

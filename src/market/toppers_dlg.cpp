@@ -106,7 +106,7 @@ bool CToppersDlg::OnInitDialog() {
         return r ? TopperCellText(*r, col) : std::string();
     });
     m_list->SetColumnClickHandler([this](int col) { OnSort(col); });
-    m_list->SetConnectedFlag([this] { return m_bConnected != 0; });
+    m_list->SetConnectedFlag([this] { return m_bConnected; });
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         OnListRightClick(m_list->rowAt(pos.y()), m_list->viewport()->mapToGlobal(pos));
@@ -293,9 +293,7 @@ void CToppersDlg::StopWorkers() {
 }
 
 void CToppersDlg::InsertRows(const std::vector<TopperRow>& rows) {
-    m_list->DeleteAllItems();
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i)
-        m_list->InsertCallbackItem(i, rows[i]);
+    m_list->SetCallbackRows(rows, [](const TopperRow& r) { return r.symbol; });
 }
 
 void CToppersDlg::FillList(int exchange) {
@@ -306,11 +304,7 @@ void CToppersDlg::FillList(int exchange) {
 }
 
 std::vector<TopperRow> CToppersDlg::Rows() const {
-    std::vector<TopperRow> rows;
-    for (int i = 0, n = m_list->GetItemCount(); i < n; ++i)
-        if (const TopperRow* r = m_list->ItemData<TopperRow>(i))
-            rows.push_back(*r);
-    return rows;
+    return m_list->RowsData<TopperRow>();
 }
 
 void CToppersDlg::OnSort(int column) {

@@ -45,7 +45,7 @@ public:
 
     // CBarPage
     ui::CDialog* PageWindow() override { return this; }
-    void SetConnected(int connected) override { m_bConnected = connected; }
+    void SetConnected(bool connected) override { m_bConnected = connected; }
 
     // The buttons and the list.
     void OnNse();
@@ -68,6 +68,7 @@ public:
     const std::string& ExportPath() const { return m_strExportPath; }
     // At most this many batches in flight (0: all at once). The one-at-a-time setting is
     // the benchmark's baseline.
+    static constexpr int kDefaultBatchLimit = 40;
     void SetBatchLimit(int limit) { m_nBatchLimit = limit; }
 
 signals:
@@ -95,7 +96,7 @@ private:
     int m_nExchange = kToppersNse;     // the radios
     int m_nListExchange = kToppersNse; // what the rows shown were fetched from
     ToppersRanges m_ranges;
-    int m_bConnected = 0;
+    bool m_bConnected = false;
     int m_nRightClickRow = -1;
     std::string m_strExportPath;
 
@@ -105,7 +106,9 @@ private:
     std::size_t m_nNextJob = 0;
     int m_nCompleted = 0;
     int m_nFailed = 0;
-    int m_nBatchLimit = 0;
+    // Batches in flight at once: a whole exchange of 6,000 companies in one round, not a
+    // thread per batch of a catalogue larger still.
+    int m_nBatchLimit = kDefaultBatchLimit;
     bool m_bFetching = false;
     std::vector<std::thread> m_workers;
     std::shared_ptr<std::atomic<bool>> m_cancel;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "marketserver/chart_image.h"
+#include "marketserver/chart_renderer.h"
 
 // Technical indicators for the chart image service. Every function returns a vector aligned
 // with its input, NaN where there is not yet enough history (or the input is NaN there).

@@ -11,6 +11,7 @@
 
 #include "marketserver/market_server.h"
 #include "marketserver/upstream/upstream_check.h"
+#include "platform/base/install_paths.h"
 #include "platform/base/text.h"
 
 namespace {
@@ -66,6 +67,7 @@ void Usage(std::FILE* out) {
         "  --speed N          simulated seconds per real second (default 1; 0 stops the clock)\n"
         "  --log FILE         append every request (time, path, query, User-Agent, status)\n"
         "  --help             this text\n"
+        "  --version          the version\n"
         "\n"
         "It prints the base URL it serves on, then runs until interrupted.\n"
         "Admin paths (loopback only):\n"
@@ -96,6 +98,9 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             Usage(stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::fputs(install::VersionText("koravel-market").c_str(), stdout);
             return 0;
         } else if (a == "--host") {
             if (!NeedValue(i, argc, "--host"))

@@ -2,11 +2,12 @@
 
 #include <chrono>
 #include <fstream>
+#include <sys/socket.h>
 
 #include <httplib.h>
 
 #include "marketserver/chart_data.h"
-#include "marketserver/chart_image.h"
+#include "marketserver/chart_renderer.h"
 #include "marketserver/html_pages.h"
 #include "marketserver/quote_csv.h"
 #include "marketserver/upstream/upstream_source.h"
@@ -76,12 +77,25 @@ int MarketServer::Listen(const std::string& host, int port) {
     m_server = std::make_unique<httplib::Server>();
     m_server->set_keep_alive_max_count(100);
     m_server->set_tcp_nodelay(true); // small answers would otherwise wait on delayed ACKs
+    // Toppers ask for a whole exchange in parallel batches (the program runs up to 40 at
+    // once) while the bar goes on refreshing: one worker per connection they may hold.
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
     m_server->Get(".*",
                   [this](const httplib::Request& req, httplib::Response& res) { Route(req, res); });
+    // The library listens with a queue of five connections: a toppers fetch opens a dozen
+    // or more at once, and a refused connection waits a whole second to try again. The
+    // listening socket is caught as it is made and given a proper queue.
+    int listening = -1;
+    m_server->set_socket_options([&listening](int sock) {
+        httplib::default_socket_options(sock);
+        listening = sock;
+    });
     const int bound = port == 0 ? m_server->bind_to_any_port(host)
                                 : (m_server->bind_to_port(host, port) ? port : -1);
     if (bound <= 0)
         return -1;
+    if (listening >= 0)
+        ::listen(listening, SOMAXCONN);
     m_host = host;
     m_port = bound;
     m_thread = std::thread([this] { m_server->listen_after_bind(); });

@@ -71,6 +71,10 @@ struct RequestLogEntry {
 // protocols the program speaks, from the simulation or from the upstream services.
 class MarketServer final {
 public:
+    // Connections answered at once: the program's parallel toppers batches and its
+    // other requests.
+    static constexpr int kWorkerThreads = 48;
+
     explicit MarketServer(MarketOptions options = {});
     // Serves the answers of a source of the caller's own.
     MarketServer(std::unique_ptr<MarketSource> source, std::string logFile = {});

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "marketserver/chart_image.h"
+#include "marketserver/chart_renderer.h"
 
 // What the market server's routes ask for, and the one seam behind which the answers come
 // either from the simulation or from today's public services. The routes turn these values

@@ -121,7 +121,7 @@ bool CProfileDlg::OnInitDialog() {
         CProfileListCtrl* list = List(t);
         list->SetGridLines(true);
         list->SetSingleSelection(true);
-        list->SetConnectedFlag([this] { return m_bConnected != 0; });
+        list->SetConnectedFlag([this] { return m_bConnected; });
         for (int c = 0; c < kProfileColumns; ++c)
             list->InsertColumn(c, kColumns[c].heading, kColumns[c].format, kColumns[c].width);
         list->SetTextCallback([list](int row, int col) -> std::string {
@@ -238,12 +238,12 @@ void CProfileDlg::FillList(CProfileListCtrl* list, const std::vector<ProfileRow>
     const int selected = list->GetNextSelected(-1);
     const ProfileRow* was = selected >= 0 ? list->ItemData<ProfileRow>(selected) : nullptr;
     const std::string symbol = was ? was->symbol : std::string();
-    list->DeleteAllItems();
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-        list->InsertCallbackItem(i, rows[i]);
-        if (!symbol.empty() && rows[i].symbol == symbol)
+    list->SetCallbackRows(rows, [](const ProfileRow& r) { return r.symbol; });
+    if (symbol.empty() || list->GetNextSelected(-1) >= 0)
+        return; // updated in place: the selection stayed
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i)
+        if (rows[i].symbol == symbol)
             list->SetItemSelected(i, true);
-    }
 }
 
 void CProfileDlg::OnAdd(int deliveryType) {

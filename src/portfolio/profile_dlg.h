@@ -51,7 +51,7 @@ public:
     std::string QuoteSymbol(int index) const override;
     QuoteRecord& QuoteSlot(int index) override { return m_quotes[index]; }
     void OnBarRefresh() override { RefreshProfile(); }
-    void SetConnected(int connected) override { m_bConnected = connected; }
+    void SetConnected(bool connected) override { m_bConnected = connected; }
 
     // The distinct stocks of both lists; a message when they are very many.
     void BuildProfileSymbols();
@@ -104,7 +104,7 @@ private:
     std::vector<ProfileSymbol> m_symbols;
     std::vector<QuoteRecord> m_quotes; // one per symbol, the bar fills them
     std::vector<BrokerRecord> m_brokers;
-    int m_bConnected = 0;
+    bool m_bConnected = false;
     bool m_bMessageUp = false;
     std::string m_strExportPath;
     CProfileListset m_set;

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/install_paths.h"
 #include "setup/setup.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::cout << setup::Usage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << install::VersionText("koravel-setup");
         return 0;
     }
     return setup::Run(options, std::cout, std::cerr);

@@ -13,6 +13,7 @@
 
 #include "db/operations.h"
 #include "db/recordsets.h"
+#include "platform/base/install_paths.h"
 #include "platform/base/paths.h"
 #include "platform/base/text.h"
 #include "platform/odbc/database.h"
@@ -44,28 +45,39 @@ bool Writable(const std::string& path) {
     return access(path.c_str(), W_OK) == 0;
 }
 
-void MakeFolder(const std::string& path) {
+// What to do about a data folder that cannot be made or written; other folders are named
+// by the user's own options and need no advice.
+enum class Advice { None, DataFolder };
+
+void MakeFolder(const std::string& path, Advice advice = Advice::None) {
+    const bool data = advice == Advice::DataFolder;
+    const std::string other = "choose another data folder with KORAVEL_ROOT (koravel-setup: "
+                              "--root DIR)";
     std::string error;
     if (!paths::MakeDirs(path, &error))
-        throw Failure{"Cannot create the folder " + path + ": " + error};
+        throw Failure{"Cannot create the folder " + path + ": " + error + "." +
+                      (data ? " Make the folder above it writable, or " + other + "." : "")};
     if (!Writable(path))
-        throw Failure{"The folder " + path + " is not writable."};
+        throw Failure{"The folder " + path + " is not writable." +
+                      (data ? " Make it writable, or " + other + "." : "")};
 }
+
+const char* const kDataFolders[] = {paths::kEodData,     paths::kIntraDay,
+                                    paths::kLiveData,    paths::kWatchListData,
+                                    paths::kProfileData, paths::kToppersData};
 
 // Creates the data root and its sub-folders; returns those it created.
 std::vector<std::string> MakeDataFolders(const std::string& root) {
     std::vector<std::string> created;
-    const char* const subs[] = {paths::kEodData,       paths::kIntraDay,    paths::kLiveData,
-                                paths::kWatchListData, paths::kProfileData, paths::kToppersData};
     std::error_code ec;
     if (!fs::is_directory(root, ec))
         created.push_back(root);
-    MakeFolder(root);
-    for (const char* sub : subs) {
+    MakeFolder(root, Advice::DataFolder);
+    for (const char* sub : kDataFolders) {
         const std::string path = paths::Join(root, sub);
         if (!fs::is_directory(path, ec))
             created.push_back(sub);
-        MakeFolder(path);
+        MakeFolder(path, Advice::DataFolder);
     }
     return created;
 }
@@ -224,18 +236,53 @@ std::string ConnectionString(const IniEntries& dsn) {
     return out;
 }
 
+// The CompanyList data source and the file it stands in. The driver manager looks in the
+// user's file first, then in the system's.
+std::pair<std::optional<IniEntries>, std::string> FindDsn(const std::string& iniFile) {
+    if (const std::optional<std::string> ini = ReadIni(iniFile))
+        if (std::optional<IniEntries> dsn = ReadIniSection(*ini, kDsnName); dsn && !dsn->empty())
+            return {dsn, iniFile};
+    const std::string system = SystemIniFile();
+    if (const std::optional<std::string> ini = ReadIni(system))
+        if (std::optional<IniEntries> dsn = ReadIniSection(*ini, kDsnName); dsn && !dsn->empty())
+            return {dsn, system};
+    return {std::nullopt, iniFile};
+}
+
 struct DatabaseReport {
     SchemaChanges schema;
     LoadCounts counts;
 };
 
+// The lists setup loads: the catalogue folder's files, else the compiled-in lists.
+struct Lists {
+    std::vector<catalogue::Company> companies;
+    std::vector<catalogue::Future> futures;
+    int skipped = 0;
+};
+
+Lists ReadLists(const std::string& folder) {
+    Lists lists;
+    if (folder.empty()) {
+        lists.companies = catalogue::Companies();
+        lists.futures = catalogue::Futures();
+        return lists;
+    }
+    std::string error;
+    if (!catalogue::ReadFiles(folder, lists.companies, lists.futures, error, &lists.skipped))
+        throw Failure{error + " Reinstall Koravel (the package koravel), or name a folder "
+                              "holding companies.csv and futures.csv with koravel-setup "
+                              "--catalogue DIR."};
+    return lists;
+}
+
 // Tables, row numbers and the catalogue, through an open connection.
-DatabaseReport FillDatabase(CDatabase& db, const std::string& where) {
+DatabaseReport FillDatabase(CDatabase& db, const std::string& where, const Lists& lists) {
     DatabaseReport report;
     try {
         report.schema = CreateTables(db);
         CheckTables(db);
-        report.counts = LoadCatalogue(db, catalogue::Companies(), catalogue::Futures());
+        report.counts = LoadCatalogue(db, lists.companies, lists.futures);
     } catch (const CDBException& e) {
         throw Failure{"Cannot set up the database " + where + ": " + e.m_strError};
     }
@@ -267,13 +314,13 @@ void PrintReport(std::ostream& out, const std::string& where, const std::string&
 }
 
 // Sets up the database the data source names, as it stands.
-void SetUpThroughDsn(CDatabase& db, const IniEntries& dsn, std::ostream& out) {
+void SetUpThroughDsn(CDatabase& db, const IniEntries& dsn, const Lists& lists, std::ostream& out) {
     if (db.Dialect() == odbc::SqlDialect::Standard)
         throw Failure{"The data source " + std::string(kDsnName) + " is a " + db.DbmsName() +
                       " database; Koravel works with SQLite3 and PostgreSQL."};
     const std::string where =
         odbc::Rules(db.Dialect()).name + std::string(" (") + Describe(dsn) + ")";
-    const DatabaseReport report = FillDatabase(db, where);
+    const DatabaseReport report = FillDatabase(db, where, lists);
     PrintReport(out, where, "used as the data source names it", report);
 }
 
@@ -296,6 +343,10 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
             o.help = true;
             continue;
         }
+        if (a == "--version") {
+            o.version = true;
+            continue;
+        }
         if (a == "--use-dsn" || a == "--replace-dsn") {
             (a == "--use-dsn" ? o.useDsn : o.replaceDsn) = true;
             continue;
@@ -305,7 +356,8 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
         bool matched = false;
         for (auto [name, field] :
              {std::pair{"--root", &o.root}, std::pair{"--db", &o.dbFile},
-              std::pair{"--odbcini", &o.odbcIni}, std::pair{"--postgres", &o.postgres}}) {
+              std::pair{"--odbcini", &o.odbcIni}, std::pair{"--postgres", &o.postgres},
+              std::pair{"--catalogue", &o.catalogueDir}}) {
             const std::string option(name);
             if (a == option) {
                 if (i + 1 >= args.size()) {
@@ -345,18 +397,22 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
         const char* env = std::getenv("ODBCINI");
         o.odbcIni = env && *env ? env : paths::Join(paths::HomeDir(), ".odbc.ini");
     }
+    if (o.catalogueDir.empty())
+        o.catalogueDir = install::CatalogueDir();
     options = o;
     return true;
 }
 
 std::string Usage() {
-    return "Usage: koravel-setup [--root DIR] [--db FILE] [--odbcini FILE]\n"
+    return "Usage: koravel-setup [--root DIR] [--db FILE] [--odbcini FILE] [--catalogue DIR]\n"
            "                     [--use-dsn | --postgres CONNINFO] [--replace-dsn]\n"
            "Creates the data folders, the database with its tables and the company catalogue,\n"
            "and the ODBC data source CompanyList. Running it again keeps every row.\n"
            "  --root DIR      data folder (default $KORAVEL_ROOT or ~/Koravel)\n"
            "  --db FILE       SQLite database file (default DIR/CompanyList.db)\n"
            "  --odbcini FILE  user data source file (default $ODBCINI or ~/.odbc.ini)\n"
+           "  --catalogue DIR folder holding companies.csv and futures.csv (default: the\n"
+           "                  installed share/koravel, or the lists built into the program)\n"
            "  --use-dsn       use the data source CompanyList as it stands (SQLite3 or\n"
            "                  PostgreSQL): create the missing tables, load the catalogue\n"
            "  --postgres CONNINFO\n"
@@ -364,8 +420,13 @@ std::string Usage() {
            "                  \"host=db.local port=5432 dbname=koravel user=anita\"; the password\n"
            "                  comes from ~/.pgpass or PGPASSWORD; then as --use-dsn\n"
            "  --replace-dsn   rewrite a CompanyList data source that points elsewhere\n"
+           "  --help          this text\n"
+           "  --version       the version\n"
            "A CompanyList data source that points anywhere but FILE is left as it is unless\n"
-           "--replace-dsn is given.\n";
+           "--replace-dsn is given.\n"
+           "Environment: KORAVEL_ROOT (data folder), ODBCINI (user data source file),\n"
+           "ODBCSYSINI (folder of the system's odbc.ini, default /etc).\n"
+           "Files: ~/.odbc.ini, /etc/odbc.ini, ~/Koravel/CompanyList.db.\n";
 }
 
 bool PostgresDsnEntries(std::string_view conninfo, IniEntries& entries, std::string& error) {
@@ -541,27 +602,40 @@ std::vector<std::pair<std::string, std::string>> DsnEntries(const std::string& d
     return entries;
 }
 
+bool IsSetUp(const Options& options) {
+    try {
+        const std::string root = Absolute(options.root);
+        std::error_code ec;
+        if (!fs::is_directory(root, ec))
+            return false;
+        for (const char* sub : kDataFolders)
+            if (!fs::is_directory(paths::Join(root, sub), ec))
+                return false;
+        const std::string iniFile = Absolute(options.odbcIni);
+        const std::string dbFile = Absolute(options.dbFile);
+        const auto [dsn, dsnFile] = FindDsn(iniFile);
+        if (!dsn)
+            return false;
+        return dsnFile != iniFile || OwnerOf(dsn, dbFile) != DsnOwner::Setup ||
+               fs::exists(dbFile, ec);
+    } catch (const Failure&) {
+        return false; // setup itself says what is wrong
+    }
+}
+
 int Run(const Options& options, std::ostream& out, std::ostream& err) {
     try {
         const std::string root = Absolute(options.root);
         const std::string dbFile = Absolute(options.dbFile);
         const std::string iniFile = Absolute(options.odbcIni);
         const std::string dsnName = kDsnName;
+        // A catalogue that cannot be read stops setup before anything is written.
+        const Lists lists = ReadLists(options.catalogueDir);
+        if (lists.skipped > 0)
+            out << "Catalogue: " << lists.skipped
+                << " rows skipped (no name, no symbol, or not a valid symbol)\n";
 
-        // The driver manager looks in the user's file first, then in the system's.
-        std::optional<IniEntries> dsn;
-        std::string dsnFile = iniFile;
-        if (const std::optional<std::string> ini = ReadIni(iniFile))
-            dsn = ReadIniSection(*ini, kDsnName);
-        if (!dsn || dsn->empty()) {
-            const std::string system = SystemIniFile();
-            if (const std::optional<std::string> ini = ReadIni(system))
-                if (std::optional<IniEntries> found = ReadIniSection(*ini, kDsnName);
-                    found && !found->empty()) {
-                    dsn = found;
-                    dsnFile = system;
-                }
-        }
+        auto [dsn, dsnFile] = FindDsn(iniFile);
         // Setup writes only the user's file; a system-wide data source is always another's.
         const DsnOwner owner = dsnFile == iniFile ? OwnerOf(dsn, dbFile)
                                : dsn              ? DsnOwner::Another
@@ -575,7 +649,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
             ReportFolders(root, out);
             CDatabase db;
             OpenDsn(db, *dsn);
-            SetUpThroughDsn(db, *dsn, out);
+            SetUpThroughDsn(db, *dsn, lists, out);
             out << "Data source " << dsnName << " in " << dsnFile << ": unchanged\n";
             return 0;
         }
@@ -598,7 +672,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
             CDatabase db;
             OpenDsn(db, entries);
             ReportFolders(root, out);
-            SetUpThroughDsn(db, entries, out);
+            SetUpThroughDsn(db, entries, lists, out);
             db.Close();
             const bool otherDriver = owner != DsnOwner::None &&
                                      !text::IEquals(IniValue(*dsn, "Driver"), kPostgresDriverName);
@@ -626,7 +700,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
         const bool existed = fs::exists(dbFile, ec);
         CDatabase db;
         OpenDatabase(db, dbFile);
-        const DatabaseReport report = FillDatabase(db, dbFile);
+        const DatabaseReport report = FillDatabase(db, dbFile, lists);
         db.Close();
         PrintReport(out, dbFile, existed ? "opened" : "created", report);
 

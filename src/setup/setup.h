@@ -26,15 +26,18 @@ struct Options {
     std::string dbFile;  // database file
     std::string odbcIni; // user data source file
     bool help = false;
+    bool version = false;
+    // The folder holding companies.csv and futures.csv; empty: the lists compiled in.
+    std::string catalogueDir;
     bool useDsn = false;     // set up whatever database the data source names
     std::string postgres;    // libpq-style "host=... dbname=..." for a PostgreSQL data source
     bool replaceDsn = false; // rewrite a data source that points elsewhere
 };
 
-// Reads --root DIR, --db FILE, --odbcini FILE, --use-dsn, --postgres CONNINFO,
-// --replace-dsn and --help (also as --opt=value) and fills in the defaults:
-// paths::DataRoot(), <root>/CompanyList.db, $ODBCINI or ~/.odbc.ini. False with a message
-// on bad usage.
+// Reads --root DIR, --db FILE, --odbcini FILE, --catalogue DIR, --use-dsn,
+// --postgres CONNINFO, --replace-dsn, --help and --version (also as --opt=value) and fills
+// in the defaults: paths::DataRoot(), <root>/CompanyList.db, $ODBCINI or ~/.odbc.ini, the
+// installed catalogue folder (none in the build tree). False with a message on bad usage.
 bool ParseArguments(const std::vector<std::string>& args, Options& options, std::string& error);
 std::string Usage();
 
@@ -63,6 +66,10 @@ LoadCounts LoadCatalogue(CDatabase& db, const std::vector<catalogue::Company>& c
 // The data source entries written for a database file.
 std::vector<std::pair<std::string, std::string>> DsnEntries(const std::string& dbFile,
                                                             bool noCreate);
+
+// True when the data folders and a CompanyList data source are in place (for setup's own
+// SQLite data source: with its database file), so a start needs no setup.
+bool IsSetUp(const Options& options);
 
 // Does everything; reports to out, failures to err. Returns the exit status (0 on success).
 int Run(const Options& options, std::ostream& out, std::ostream& err);

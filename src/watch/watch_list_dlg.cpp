@@ -165,7 +165,7 @@ bool CWatchListDlg::OnInitDialog() {
     m_list->SetGridLines(true);
     m_list->SetSingleSelection(false);
     m_list->SetChecks(&m_checks);
-    m_list->SetConnectedFlag([this] { return m_bConnected != 0; });
+    m_list->SetConnectedFlag([this] { return m_bConnected; });
     for (int c = 0; c < kWatchColumns; ++c)
         m_list->InsertColumn(c, kColumns[c].heading, kColumns[c].format, kColumns[c].width);
     m_list->SetTextCallback([this](int row, int col) -> std::string {
@@ -225,17 +225,12 @@ void CWatchListDlg::ReadChecks() {
 }
 
 void CWatchListDlg::InsertRows(const std::vector<WatchListRow>& rows) {
-    m_list->DeleteAllItems();
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i)
-        m_list->InsertCallbackItem(i, rows[i]);
+    m_list->SetCallbackRows(rows,
+                            [](const WatchListRow& r) { return r.exchange + ":" + r.symbol; });
 }
 
 std::vector<WatchListRow> CWatchListDlg::Rows() const {
-    std::vector<WatchListRow> rows;
-    for (int i = 0, n = m_list->GetItemCount(); i < n; ++i)
-        if (const WatchListRow* r = m_list->ItemData<WatchListRow>(i))
-            rows.push_back(*r);
-    return rows;
+    return m_list->RowsData<WatchListRow>();
 }
 
 void CWatchListDlg::Refresh(bool newAnswer) {
@@ -284,16 +279,20 @@ void CWatchListDlg::RunDataLogging() {
         std::vector<EodItem> items;
         for (std::size_t i = 0; i < m_items.size(); ++i)
             items.push_back({m_items[i].symbol, m_quotes[i]});
-        WriteEodFiles(root, now, indices, items, report);
+        WriteEodFiles(root, now, indices, items, report, &m_logFiles);
+        m_logFiles.EndRefresh();
         return;
     }
-    if (!m_checks.liveData && !m_checks.intraday)
+    if (!m_checks.liveData && !m_checks.intraday) {
+        m_logFiles.EndRefresh(); // no intraday file is written: none stays open
         return;
+    }
     const std::vector<RowCells> cells = WatchRowsCells(Rows());
     if (m_checks.liveData)
-        WriteLiveDataFile(root, now, indices, cells, report);
+        WriteLiveDataFile(root, now, indices, cells, report, &m_logFiles);
     if (m_checks.intraday)
-        WriteIntradayFiles(root, now, indices, cells, report);
+        WriteIntradayFiles(root, now, indices, cells, report, &m_logFiles);
+    m_logFiles.EndRefresh();
 }
 
 void CWatchListDlg::RunLiveFeedCycle() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/bar_page.h"
+#include "charts/core/data_logs.h"
 #include "db/recordsets.h"
 #include "platform/ui/dialog.h"
 #include "watch/core/alert_rules.h"
@@ -55,7 +56,7 @@ public:
     QuoteRecord& QuoteSlot(int index) override { return m_quotes[index]; }
     // A new answer from the bar: the rows, then the logs, the samples, the feed, pop-ups.
     void OnBarRefresh() override { Refresh(true); }
-    void SetConnected(int connected) override { m_bConnected = connected; }
+    void SetConnected(bool connected) override { m_bConnected = connected; }
     bool LiveChartLoggingOn() const override { return m_checks.intraday && m_checks.liveData; }
     void SaveState() override { SaveWatchList(); }
 
@@ -118,7 +119,7 @@ private:
     std::array<QuoteRecord, kCapacity> m_quotes{};
     std::array<PrevSample, kCapacity> m_prev{};
     CSelCompanyListset m_set;
-    int m_bConnected = 0;
+    bool m_bConnected = false;
     WatchChecks m_checks;
     bool m_bAlertUp = false;
     bool m_bLogMessageUp = false;
@@ -127,6 +128,7 @@ private:
     CWatchListCtrl* m_list = nullptr;
     CDesktopNotifier* m_notifier = nullptr;
     std::unique_ptr<amilink::LiveFeed> m_feed;
+    LogFiles m_logFiles; // the logs stay open between refreshes
 };
 
 // Makes the bar create this page hidden at start-up and show it from its button.

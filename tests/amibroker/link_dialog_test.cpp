@@ -7,11 +7,11 @@
 #include "amibroker/amibroker_link_dlg.h"
 #include "amibroker/core/link_rules.h"
 #include "app/main_bar_dlg.h"
-#include "db/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
+#include "support/data_source_fixture.h"
 #include "support/qt_wait.h"
 #include "support/temp_dir.h"
 #include "support/test_market.h"
@@ -174,7 +174,7 @@ TEST_F(LinkDialogTest, DeleteAllAsksAndStartStopDriveTheFeed) {
     EXPECT_NE(boxes.Texts().back().find("DELETE ALL current configured Stocks"), std::string::npos);
 
     dlg.OnStart();
-    EXPECT_EQ(m_bar->IsLiveFeedStarted(), 1);
+    EXPECT_TRUE(m_bar->IsLiveFeedStarted());
     EXPECT_FALSE(dlg.Control<QPushButton>(IDC_AB_SYNC)->isEnabled());
     EXPECT_FALSE(dlg.Control<QPushButton>(IDC_AB_KILL_ALL)->isEnabled());
     EXPECT_TRUE(dlg.Control<QPushButton>(IDC_AB_STOP)->isEnabled());
@@ -211,7 +211,7 @@ TEST_F(LinkDialogTest, DeleteAllAsksAndStartStopDriveTheFeed) {
     EXPECT_EQ(watch->FeedCycles(), cycles);
 
     dlg.OnStop();
-    EXPECT_EQ(m_bar->IsLiveFeedStarted(), 0);
+    EXPECT_FALSE(m_bar->IsLiveFeedStarted());
     boxes.Answer(ui::IDYES);
     dlg.OnDeleteAll();
     EXPECT_EQ(Store("Stocks.txt"), "");

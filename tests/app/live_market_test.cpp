@@ -42,7 +42,7 @@ TEST(LiveMarketTest, TheBarShowsTheUpstreamPricesAndSaysWhereTheyComeFrom) {
         EXPECT_EQ(list->GetItemText(0, 1), FormatIndianNumber(23125.60));
         EXPECT_EQ(list->GetItemText(0, 2), "3/12/2026");
         EXPECT_EQ(bar.NiftyRecord().change, 115.2f);
-        EXPECT_EQ(bar.IsConnected(), 1);
+        EXPECT_TRUE(bar.IsConnected());
         bool labelled = false;
         for (const QLabel* label : bar.findChildren<QLabel*>())
             labelled = labelled || label->text() == kLiveLabel;

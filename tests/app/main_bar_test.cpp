@@ -44,7 +44,7 @@ TEST_F(MainBarTest, StartsAtTopCentreProbesThenRefreshes) {
     EXPECT_EQ(bar.frameGeometry().top(), screen.top());
     EXPECT_EQ(bar.frameGeometry().left(), screen.width() / 2 - bar.frameGeometry().width() / 2);
     EXPECT_TRUE(bar.HasTimer(CMainBarDlg::kRefreshTimer));
-    EXPECT_EQ(bar.IsConnected(), 1);
+    EXPECT_TRUE(bar.IsConnected());
     EXPECT_TRUE(bar.GetDlgItem(IDC_ONLINE)->isVisibleTo(&bar));
     EXPECT_FALSE(bar.GetDlgItem(IDC_OFFLINE)->isVisibleTo(&bar));
     EXPECT_TRUE(boxes.Texts().empty());
@@ -210,7 +210,7 @@ TEST_F(MainBarTest, ShortAnswerWarnsOnceAndKeepsWhatItHas) {
     EXPECT_EQ(world->m_records[3].last, -1);
     EXPECT_EQ(world->refreshes, refreshes); // no refresh for a page cut short
     EXPECT_EQ(bar.Control<CIndexListCtrl>(IDC_INDEX_LIST)->GetItemCount(), 0);
-    EXPECT_EQ(bar.IsConnected(), 1);
+    EXPECT_TRUE(bar.IsConnected());
 
     ASSERT_TRUE(Refresh()); // the next complete answer puts everything back
     EXPECT_EQ(world->m_records[3].last, kospi);
@@ -233,7 +233,7 @@ TEST_F(MainBarTest, FailedOrForeignAnswersTurnTheBarRedWithoutAMessage) {
             &bar, &CMainBarDlg::refreshed, &bar, [&](bool r) { ok = r; }, Qt::SingleShotConnection);
         bar.StartQuoteFetch();
         ASSERT_TRUE(WaitUntil([&] { return !bar.IsFetchBusy() && !ok; }));
-        EXPECT_EQ(bar.IsConnected(), 0);
+        EXPECT_FALSE(bar.IsConnected());
         EXPECT_EQ(watch->connected, 0);
         EXPECT_TRUE(bar.GetDlgItem(IDC_OFFLINE)->isVisibleTo(&bar));
         EXPECT_EQ(bar.NiftyRecord().last, nifty) << "no refresh of zeros";
@@ -241,7 +241,7 @@ TEST_F(MainBarTest, FailedOrForeignAnswersTurnTheBarRedWithoutAMessage) {
     }
     EXPECT_TRUE(boxes.Texts().empty());
     ASSERT_TRUE(Refresh());
-    EXPECT_EQ(bar.IsConnected(), 1);
+    EXPECT_TRUE(bar.IsConnected());
     EXPECT_EQ(watch->connected, 1);
 }
 
@@ -274,13 +274,13 @@ TEST_F(MainBarTest, TrayAndAlwaysOnTopTakeThePagesAlong) {
     bar.SetTrayProbe([] { return true; });
     bar.OnPageButton(BarPage::World);
     bar.OnTrayNotify(1, kTrayLeftDoubleClick);
-    EXPECT_EQ(bar.IsHidden(), 1);
+    EXPECT_TRUE(bar.IsHidden());
     EXPECT_FALSE(bar.isVisible());
     EXPECT_FALSE(world->isVisible());
     bar.OnTrayNotify(2, kTrayLeftDoubleClick); // another icon: nothing
-    EXPECT_EQ(bar.IsHidden(), 1);
+    EXPECT_TRUE(bar.IsHidden());
     bar.OnTrayNotify(1, kTrayLeftDoubleClick);
-    EXPECT_EQ(bar.IsHidden(), 0);
+    EXPECT_FALSE(bar.IsHidden());
     EXPECT_TRUE(bar.isVisible());
     EXPECT_TRUE(world->isVisible());
     EXPECT_FALSE(watch->isVisible());
@@ -302,9 +302,9 @@ TEST_F(MainBarTest, TrayAndAlwaysOnTopTakeThePagesAlong) {
     }
     EXPECT_TRUE(bar.isMinimized());
     EXPECT_FALSE(world->isVisible());
-    EXPECT_EQ(bar.IsHidden(), 1);
+    EXPECT_TRUE(bar.IsHidden());
     bar.showNormal();
-    EXPECT_EQ(bar.IsHidden(), 0);
+    EXPECT_FALSE(bar.IsHidden());
     EXPECT_TRUE(world->isVisible());
 
     EXPECT_TRUE(bar.windowFlags().testFlag(Qt::WindowStaysOnTopHint));

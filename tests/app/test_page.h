@@ -29,7 +29,7 @@ public:
     std::string QuoteSymbol(int i) const override { return m_symbols[i]; }
     QuoteRecord& QuoteSlot(int i) override { return m_records[i]; }
     void OnBarRefresh() override { ++refreshes; }
-    void SetConnected(int c) override { connected = c; }
+    void SetConnected(bool c) override { connected = c; }
 
     std::vector<std::string> m_symbols;
     std::vector<QuoteRecord> m_records;

@@ -324,6 +324,42 @@ TEST(ChartStoreTest, AHandEditedListNeverNamesAFileOutsideTheStore) {
     EXPECT_EQ(store.Add(""), "");
 }
 
+TEST(ChartStoreTest, BarsInTimeOrderAreAppendedAndTheFileIsAlwaysTheWholeHistory) {
+    TempDir dir;
+    const std::string file = dir.file("store/X.txt");
+    auto expected = [](std::initializer_list<std::pair<std::int64_t, double>> bars) {
+        std::string text;
+        for (const auto& [when, close] : bars)
+            text += chartstore::Store::FormatBar("X", when, {close, close, close, close, 1}) + "\n";
+        return text;
+    };
+    chartstore::Bar bar{1, 1, 1, 1, 1};
+    {
+        chartstore::Store store(dir.file("store"));
+        ASSERT_EQ(store.Add("X"), "X");
+        for (std::int64_t t : {60, 120}) {
+            ASSERT_TRUE(store.Touch("X", t));
+            ASSERT_TRUE(store.Set("X", t, bar));
+            ASSERT_TRUE(store.Flush());
+        }
+        EXPECT_EQ(ReadFile(file), expected({{60, 1}, {120, 1}}));
+        // A bar before the last one written (a back-fill of an earlier day) and a changed
+        // bar: the file is rewritten in time order.
+        ASSERT_TRUE(store.Touch("X", 30));
+        ASSERT_TRUE(store.Set("X", 30, bar));
+        ASSERT_TRUE(store.Set("X", 120, {2, 2, 2, 2, 1}));
+        ASSERT_TRUE(store.Flush());
+        EXPECT_EQ(ReadFile(file), expected({{30, 1}, {60, 1}, {120, 2}}));
+    }
+    // A new store reads the file back and goes on appending after it.
+    chartstore::Store again(dir.file("store"));
+    ASSERT_EQ(again.Count(), 1);
+    ASSERT_TRUE(again.Touch("X", 180));
+    ASSERT_TRUE(again.Set("X", 180, bar));
+    ASSERT_TRUE(again.Flush());
+    EXPECT_EQ(ReadFile(file), expected({{30, 1}, {60, 1}, {120, 2}, {180, 1}}));
+}
+
 TEST(ComponentLibraryTest, ExportOnlyTheirEntryPoints) {
     for (const char* library : {PELLAR_LIBRARY, CHARTSTORE_LIBRARY}) {
         const std::string command =

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "charts/live_chart_dlg.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "platform/base/clock.h"
 #include "support/temp_dir.h"

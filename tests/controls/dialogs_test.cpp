@@ -13,22 +13,16 @@
 #include "controls/splash_wnd.h"
 #include "platform/base/clock.h"
 #include "platform/ui/message_box.h"
+#include "support/ui_hooks.h"
 
 namespace {
 
+// Dialogs answered by the test, boxes recorded.
 struct Hooks {
-    explicit Hooks(ui::ModalHook modal) {
-        ui::SetModalHook(std::move(modal));
-        ui::SetMessageBoxHook([this](const ui::MessageBoxCall& call) {
-            messages.push_back(call.text);
-            return ui::IDOK;
-        });
-    }
-    ~Hooks() {
-        ui::SetModalHook(nullptr);
-        ui::SetMessageBoxHook(nullptr);
-    }
-    std::vector<std::string> messages;
+    explicit Hooks(ui::ModalHook modal) : modalScope(std::move(modal)) {}
+    testsupport::ModalHookScope modalScope;
+    testsupport::MessageBoxRecorder boxes;
+    const std::vector<std::string>& Messages() const { return boxes.Texts(); }
 };
 
 TEST(ExportCsvDlgTest, ProposesTheTimeAndRefusesBadNamesUntilOneIsGood) {
@@ -54,7 +48,7 @@ TEST(ExportCsvDlgTest, ProposesTheTimeAndRefusesBadNamesUntilOneIsGood) {
     EXPECT_EQ(resultsWhileOpen, (std::vector<int>{0, 0})) << "refused names keep it open";
     const std::vector<std::string> expected = {"Please write a name for the CSV file",
                                                "The file name can't contain \\, / or .."};
-    EXPECT_EQ(hooks.messages, expected);
+    EXPECT_EQ(hooks.Messages(), expected);
 }
 
 QPixmap Picture() {
@@ -142,8 +136,8 @@ TEST(LinkLabelTest, WithoutABrowserTheAddressIsShownToCopy) {
     QTest::mouseClick(&label, Qt::LeftButton);
     ui::SetOpenUrlHook(nullptr);
     EXPECT_EQ(asked, std::vector<std::string>{"https://example.com/quotes"});
-    ASSERT_EQ(hooks.messages.size(), 1u);
-    EXPECT_NE(hooks.messages[0].find("\n\nhttps://example.com/quotes"), std::string::npos);
+    ASSERT_EQ(hooks.Messages().size(), 1u);
+    EXPECT_NE(hooks.Messages()[0].find("\n\nhttps://example.com/quotes"), std::string::npos);
 }
 
 TEST(DialogTest, TextFieldsRefuseControlCharacters) {

@@ -1,6 +1,7 @@
 #include <memory>
 #include <vector>
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -126,6 +127,40 @@ void DoubleClick(CListCtrl& list, int row) {
     // Row -1: the empty area below the rows.
     const QPoint at = row >= 0 ? RowPoint(list, row) : QPoint(20, list.viewport()->height() - 5);
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+}
+
+TEST(ListCtrlTest, TheSameRowsAgainUpdateInPlaceAndKeepTheSelection) {
+    struct Quote {
+        std::string symbol;
+        double price;
+    };
+    CListCtrl list;
+    list.InsertColumn(0, "Symbol");
+    list.InsertColumn(1, "Price");
+    list.SetTextCallback([&list](int row, int col) {
+        const Quote* q = list.ItemData<Quote>(row);
+        return !q ? std::string() : col == 0 ? q->symbol : std::to_string(q->price);
+    });
+    const auto key = [](const Quote& q) { return q.symbol; };
+    list.SetCallbackRows(std::vector<Quote>{{"A", 1}, {"B", 2}, {"C", 3}}, key);
+    list.SetItemSelected(1, true);
+    int resets = 0, changes = 0;
+    QObject::connect(list.model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(list.model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
+
+    // A refresh: the same companies with new prices.
+    list.SetCallbackRows(std::vector<Quote>{{"A", 1.5}, {"B", 2.5}, {"C", 3.5}}, key);
+    EXPECT_EQ(resets, 0);
+    EXPECT_EQ(changes, 1) << "one repaint for the whole list";
+    EXPECT_EQ(list.GetNextSelected(-1), 1) << "the selection stays";
+    EXPECT_EQ(list.GetItemText(1, 1), std::to_string(2.5));
+
+    // Other companies (or another order): the list is replaced at once.
+    list.SetCallbackRows(std::vector<Quote>{{"C", 3}, {"A", 1}}, key);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(list.GetItemCount(), 2);
+    EXPECT_EQ(list.GetNextSelected(-1), -1);
+    EXPECT_EQ(list.RowsData<Quote>().front().symbol, "C");
 }
 
 TEST(ChartListTest, IndexListOpensTheIndexChartsOrSaysThereIsNoConnection) {

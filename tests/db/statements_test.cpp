@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "db/operations.h"
 #include "db/recordsets.h"
 #include "db/statements.h"

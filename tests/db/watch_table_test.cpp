@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "db/operations.h"
 #include "db/statements.h"
 #include "db/watch_table.h"

@@ -11,12 +11,12 @@
 #include "catalogue/catalogue.h"
 #include "controls/export_csv_dlg.h"
 #include "controls/quote_lists.h"
-#include "db/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "market/toppers_dlg.h"
 #include "market_fixture.h"
 #include "platform/base/paths.h"
 #include "platform/base/text.h"
+#include "support/data_source_fixture.h"
 #include "support/qt_wait.h"
 #include "support/temp_dir.h"
 #include "support/ui_hooks.h"
@@ -33,7 +33,7 @@ protected:
         DataSourceTest::SetUp();
         m_market = StartMarketAt();
         ASSERT_NE(m_market, nullptr);
-        m_bar.probeDone = 0; // keeps the watch page from logging
+        m_bar.probeDone = false; // keeps the watch page from logging
     }
     void TearDown() override {
         ui::SetMenuHook(nullptr);
@@ -149,11 +149,11 @@ TEST_F(ToppersPageTest, FailedBatchesStillFinishShowProgressAndSaySo) {
 TEST_F(ToppersPageTest, RefusalsStartNoFetch) {
     MessageBoxRecorder boxes;
     CToppersDlg page(m_bar);
-    page.SetConnected(0);
+    page.SetConnected(false);
     page.Control<QPushButton>(IDC_TP_GET_DATA)->click();
     EXPECT_EQ(boxes.Texts().back(), "Sorry!!!There is no internet connection detected");
 
-    page.SetConnected(1);
+    page.SetConnected(true);
     page.SetDlgItemText(IDC_TP_PRICE_MAX, "0");
     page.Control<QPushButton>(IDC_TP_GET_DATA)->click();
     EXPECT_EQ(boxes.Texts().back(), "Please enter a number between 1 and 20000.");
@@ -185,11 +185,11 @@ TEST_F(ToppersPageTest, AddToWatchListGoesThroughTheHiddenWatchPage) {
     AddFromMenu(page, 0);
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"Selected company is already added in the choice list"});
-    m_bar.feed = 1; // the charting program's list must stay the watch list's
+    m_bar.feed = true; // the charting program's list must stay the watch list's
     AddFromMenu(page, 1);
     EXPECT_EQ(boxes.Texts().back(), kFeedAddRefusal);
     EXPECT_EQ(watch.ItemCount(), 1);
-    m_bar.feed = 0;
+    m_bar.feed = false;
     AddFromMenu(page, 1);
     ASSERT_EQ(watch.ItemCount(), 2);
     EXPECT_EQ(watch.Item(1), (WatchItem{"Company 001", "NSE", symbols[1], 0, 0, 0}));

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include "marketserver/chart_image.h"
+#include "marketserver/chart_renderer.h"
 #include "marketserver/indicators.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include "marketserver/chart_image.h"
+#include "marketserver/chart_renderer.h"
 #include "marketserver/html_pages.h"
 #include "marketserver/market_server.h"
 #include "marketserver/quote_csv.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "controls/list_ctrl.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "platform/ui/dialog.h"
 #include "portfolio/core/charges.h"
 #include "portfolio/core/portfolio_tables.h"

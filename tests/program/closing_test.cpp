@@ -13,13 +13,13 @@
 #include "amibroker/amibroker_link_dlg.h"
 #include "amibroker/core/bridge_workers.h"
 #include "app/main_bar_dlg.h"
-#include "app/market_app.h"
-#include "db/data_source_fixture.h"
+#include "app/shell/program.h"
 #include "db/watch_table.h"
 #include "market/market_pages.h"
 #include "platform/com/com.h"
 #include "portfolio/portfolio_pages.h"
 #include "portfolio/profile_dlg.h"
+#include "support/data_source_fixture.h"
 #include "support/qt_wait.h"
 #include "support/temp_dir.h"
 #include "support/test_market.h"
@@ -192,7 +192,7 @@ TEST_F(ClosingTest, TheLinkDialogAndTheWorkersBoxes) {
         {"the live feed's box",
          [this] {
              amilink::FeedBridge().ready = false;
-             m_bar->SetLiveFeedStarted(1);
+             m_bar->SetLiveFeedStarted(true);
              Watch().OnBarRefresh(); // a feed cycle; its worker waits on its box
              WaitUntil([] { return ui::ModalDepth() == 0 && ui::IsEnding(); }, 10000);
          }},

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "platform/odbc/database.h"
 #include "platform/odbc/recordset.h"
 #include "setup/odbc_ini.h"

@@ -218,7 +218,9 @@ TEST_F(SetupRunTest, UnwritablePlacesFailWithOneMessage) {
     const Outcome root = RunSetup(badRoot);
     EXPECT_EQ(root.status, 1);
     EXPECT_EQ(root.err,
-              "koravel-setup: Cannot create the folder " + badRoot.root + ": Not a directory\n");
+              "koravel-setup: Cannot create the folder " + badRoot.root +
+                  ": Not a directory. Make the folder above it writable, or choose another data "
+                  "folder with KORAVEL_ROOT (koravel-setup: --root DIR).\n");
 
     setup::Options badDb = m_options;
     badDb.dbFile = m_dir.file("file/CompanyList.db");

@@ -9,9 +9,9 @@
 // through, and counts of what the page asked of it.
 class FakeBar final : public IBar {
 public:
-    int IsConnected() const override { return connected; }
-    int IsProbeDone() const override { return probeDone; }
-    int IsAlwaysOnTop() const override { return 1; }
+    bool IsConnected() const override { return connected; }
+    bool IsProbeDone() const override { return probeDone; }
+    bool IsAlwaysOnTop() const override { return true; }
     int RefreshInterval() const override { return 15000; }
     const QuoteRecord& NiftyRecord() const override { return nifty; }
     const QuoteRecord& SensexRecord() const override { return sensex; }
@@ -21,7 +21,7 @@ public:
     void SuspendRefresh() override { ++suspended; }
     void ResumeRefresh() override { ++resumed; }
     QWidget* Window() override { return &window; }
-    int IsLiveFeedStarted() const override { return feed; }
+    bool IsLiveFeedStarted() const override { return feed; }
     void HidePage(BarPage) override { ++hidden; }
     CBarPage* FindPage(BarPage p) const override {
         return p == BarPage::Watchlist ? watch : nullptr;
@@ -31,5 +31,6 @@ public:
     QuoteRecord nifty, sensex, dollar;
     double previousNifty = 0, previousSensex = 0;
     CBarPage* watch = nullptr;
-    int connected = 1, probeDone = 1, feed = 0, suspended = 0, resumed = 0, hidden = 0;
+    bool connected = true, probeDone = true, feed = false;
+    int suspended = 0, resumed = 0, hidden = 0;
 };

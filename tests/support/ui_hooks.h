@@ -38,6 +38,16 @@ private:
     std::deque<int> m_answers;
 };
 
+// Answers every modal dialog with `hook` while it lives; the dialogs open for real again
+// afterwards, however the test leaves the scope.
+class ModalHookScope final {
+public:
+    explicit ModalHookScope(ui::ModalHook hook) { ui::SetModalHook(std::move(hook)); }
+    ~ModalHookScope() { ui::SetModalHook(nullptr); }
+    ModalHookScope(const ModalHookScope&) = delete;
+    ModalHookScope& operator=(const ModalHookScope&) = delete;
+};
+
 // A test that ends a bar leaves the program "ending" (boxes answered at once, no dialog
 // opens); the next test starts from a running program again.
 class EndingReset final : public ::testing::EmptyTestEventListener {

@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "charts/core/data_logs.h"
-#include "db/data_source_fixture.h"
 #include "db/watch_table.h"
+#include "platform/base/text.h"
+#include "support/data_source_fixture.h"
 #include "support/temp_dir.h"
 #include "support/ui_hooks.h"
 #include "watch/watch_list_ctrl.h"
@@ -150,7 +151,7 @@ TEST_F(DataLogTest, AMissingFolderSaysSoEachTimeAndTheOtherLogsGoOn) {
 
     // Before the bar's probe has got through nothing is written or said.
     fs::remove_all(File("IntraDay/12-07-2026"));
-    m_bar.probeDone = 0;
+    m_bar.probeDone = false;
     boxes.Clear();
     page.OnBarRefresh();
     EXPECT_TRUE(boxes.Texts().empty());
@@ -206,6 +207,77 @@ TEST_F(DataLogTest, NamesThatAreNoSymbolsNeverBecomeFiles) {
     EXPECT_TRUE(reports.empty());
     EXPECT_FALSE(EodFile(root, "../X"));
     EXPECT_FALSE(IntradayFile(root, "12-07-2026", "A/B"));
+}
+
+TEST_F(DataLogTest, KeptOpenFilesWriteTheSameBytesAndSurviveARemovedFile) {
+    // The same refreshes written twice: files opened per write, and files kept open.
+    const std::string plain = File("plain"), kept = File("kept");
+    for (const std::string& root : {plain, kept})
+        for (const char* sub : {"EODData", "IntraDay", "LiveData"})
+            fs::create_directories(root + "/" + sub);
+    LogFiles files;
+    std::vector<std::string> reports;
+    auto report = [&](const std::string& m) { reports.push_back(m); };
+    auto row = [](const char* symbol, double price, double previous, int volume) {
+        return RowCells([=](int c) -> std::string {
+            switch (c) {
+            case 1:
+                return "NSE";
+            case 2:
+                return symbol;
+            case 3:
+                return std::to_string(price);
+            case 6:
+                return std::to_string(volume);
+            case 15:
+                return "100";
+            case 16:
+                return "1.00";
+            case 17:
+                return std::to_string(previous);
+            default:
+                return "";
+            }
+        });
+    };
+    IndexQuotes indices;
+    indices.nifty.last = 25000;
+    indices.previousNifty = 24990;
+    for (int minute = 0; minute < 3; ++minute) {
+        const LocalTime at = MakeLocalTime(2026, 12, 7, 11, minute, 0);
+        const std::vector<RowCells> rows = {row("ALPHA", 100 + minute, 99 + minute, 200 + minute),
+                                            row("BETA", 50, 50, 100)};
+        EXPECT_EQ(WriteIntradayFiles(plain, at, indices, rows, report), 1);
+        EXPECT_EQ(WriteIntradayFiles(kept, at, indices, rows, report, &files), 1);
+        // The live file holds only the latest bars, a shorter text after a longer one too.
+        const std::vector<RowCells> live(rows.begin(), rows.begin() + (minute == 2 ? 1 : 2));
+        EXPECT_EQ(WriteLiveDataFile(plain, at, indices, live, report), 1);
+        EXPECT_EQ(WriteLiveDataFile(kept, at, indices, live, report, &files), 1);
+        EXPECT_EQ(ReadFile(kept + "/LiveData/LiveData.txt"),
+                  ReadFile(plain + "/LiveData/LiveData.txt"));
+        files.EndRefresh();
+        if (minute == 1)
+            fs::remove(kept + "/IntraDay/12-07-2026/ALPHA.txt"); // another tool tidies up
+    }
+    EXPECT_EQ(ReadFile(kept + "/IntraDay/12-07-2026/NIFTY.txt"),
+              ReadFile(plain + "/IntraDay/12-07-2026/NIFTY.txt"));
+    EXPECT_EQ(ReadFile(kept + "/IntraDay/12-07-2026/BETA.txt"),
+              ReadFile(plain + "/IntraDay/12-07-2026/BETA.txt"));
+    EXPECT_EQ(text::SplitLines(ReadFile(kept + "/IntraDay/12-07-2026/ALPHA.txt")).size(), 1u)
+        << "the removed file is made again for the next bar";
+
+    // End of day: the same lines, read once per date.
+    QuoteRecord q;
+    q.date = "12/7/2026";
+    q.last = 10;
+    const LocalTime closed = MakeLocalTime(2026, 12, 7, 16, 0, 0);
+    for (int pass = 0; pass < 3; ++pass) {
+        EXPECT_EQ(WriteEodFiles(plain, closed, indices, {{"ALPHA", q}}, report), 1);
+        EXPECT_EQ(WriteEodFiles(kept, closed, indices, {{"ALPHA", q}}, report, &files), 1);
+    }
+    EXPECT_EQ(ReadFile(kept + "/EODData/ALPHA.txt"), ReadFile(plain + "/EODData/ALPHA.txt"));
+    EXPECT_TRUE(files.HasDate(kept + "/EODData/ALPHA.txt", "12/7/2026"));
+    EXPECT_TRUE(reports.empty());
 }
 
 } // namespace

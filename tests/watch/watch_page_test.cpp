@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "controls/export_csv_dlg.h"
-#include "db/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "platform/base/clock.h"
 #include "platform/base/text.h"
+#include "support/data_source_fixture.h"
 #include "support/qt_wait.h"
 #include "support/temp_dir.h"
 #include "support/ui_hooks.h"
@@ -113,7 +113,7 @@ TEST_F(WatchPageTest, SameSymbolOnTheOtherExchangeIsRefused) {
     EXPECT_EQ(page.ItemCount(), 1);
     EXPECT_EQ(Stored().size(), 1u);
 
-    m_bar.feed = 1;
+    m_bar.feed = true;
     page.Control<QPushButton>(IDC_WL_ADD)->click();
     EXPECT_EQ(boxes.Texts().back(), "AmiBroker data feeding is in START mode at the moment "
                                     "\nPlease STOP it then Add Stocks here");
@@ -189,7 +189,7 @@ TEST_F(WatchPageTest, SortsFlipDirectionAcrossColumns) {
 TEST_F(WatchPageTest, AlertsPopUpOnlyAfterTheProbeAndOneAtATime) {
     Store(
         {Item("Upper Ltd", "UP", "NSE", 1, 450, 500), Item("Lower Ltd", "LO", "NSE", 1, 450, 500)});
-    m_bar.probeDone = 0;
+    m_bar.probeDone = false;
     CWatchListDlg page(m_bar);
     page.Control<QCheckBox>(IDC_WL_POPUP)->click();
     Quote(page, 0, 500, 1.0f);
@@ -200,7 +200,7 @@ TEST_F(WatchPageTest, AlertsPopUpOnlyAfterTheProbeAndOneAtATime) {
     EXPECT_EQ(page.Previous(0).dataTaken, 0);
     EXPECT_EQ(page.List()->GetItemText(0, kWcPrice), "500.00");
 
-    m_bar.probeDone = 1;
+    m_bar.probeDone = true;
     // A refresh while the box is up opens no second one.
     int nested = 0;
     ui::SetMessageBoxHook([&](const ui::MessageBoxCall& call) {
@@ -325,7 +325,7 @@ TEST_F(WatchPageTest, DoubleClickNeedsAConnectionAndCloseOnlyHides) {
     Store({Item("Alpha Ltd", "ALPHA")});
     CWatchListDlg page(m_bar);
     m_bar.connected = 0;
-    page.SetConnected(0);
+    page.SetConnected(false);
     MessageBoxRecorder boxes;
     page.List()->SetDoubleClickHandler(nullptr);
     QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,

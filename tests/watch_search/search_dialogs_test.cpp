@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/color_button.h"
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 #include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"

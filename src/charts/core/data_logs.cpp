@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/base/paths.h"
 #include "platform/base/symbol_name.h"
@@ -65,10 +66,13 @@ std::string TwoDigits(int v) {
 
 // Appends the end-of-day line unless the file already holds the date anywhere.
 int EodOne(const std::string& root, const std::string& name, const QuoteRecord& q,
-           const char* openMessage, const char* readMessage, const LogReporter& report) {
+           const char* openMessage, const char* readMessage, const LogReporter& report,
+           LogFiles* files) {
     const std::optional<std::string> path = EodFile(root, name);
     if (!path)
         return 1; // no symbol, no file: the others are still written
+    if (files && files->HasDate(*path, q.date))
+        return 1;
     File f(std::fopen(path->c_str(), "a+b"));
     if (!f) {
         report(openMessage);
@@ -97,7 +101,27 @@ int EodOne(const std::string& root, const std::string& name, const QuoteRecord& 
         report("SORRY!!!Some problem occured while writing data to EOD file");
         return 0;
     }
+    if (files)
+        files->NoteDate(*path, q.date);
     return 1;
+}
+
+// Appends one line to a log file: through the kept files, or opened and closed for it.
+// False (nothing reported) when the file cannot be opened; true with `written` telling
+// whether the line reached it.
+bool AppendLine(const std::string& path, const std::string& line, LogFiles* files, bool& written) {
+    if (files) {
+        std::FILE* f = files->Append(path);
+        if (!f)
+            return false;
+        written = Write(f, line) && std::fflush(f) == 0;
+        return true;
+    }
+    File f(std::fopen(path.c_str(), "ab"));
+    if (!f)
+        return false;
+    written = Write(f.get(), line) && Finish(f);
+    return true;
 }
 
 // One stock's bar, from its list cells.
@@ -163,18 +187,18 @@ std::string LiveDataFile(const std::string& root) {
 }
 
 int WriteEodFiles(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
-                  const std::vector<EodItem>& items, const LogReporter& report) {
+                  const std::vector<EodItem>& items, const LogReporter& report, LogFiles* files) {
     if (IsMarketOpen(now))
         return 1;
     if (!EodOne(root, "NIFTY", indices.nifty, "Problem occured in Opening Nifty EOD File",
-                "Error in Reading Nifty EOD file", report))
+                "Error in Reading Nifty EOD file", report, files))
         return 0;
     if (!EodOne(root, "SENSEX", indices.sensex, "Problem occured in Opening Sensex EOD File",
-                "Error in Reading Sensex EOD file", report))
+                "Error in Reading Sensex EOD file", report, files))
         return 0;
     for (const EodItem& item : items)
         if (!EodOne(root, item.symbol, item.quote, "Problem occured in Opening EOD File",
-                    "Error in Reading  EOD file", report))
+                    "Error in Reading  EOD file", report, files))
             return 0;
     return 1;
 }
@@ -182,7 +206,7 @@ int WriteEodFiles(const std::string& root, const LocalTime& now, const IndexQuot
 namespace {
 
 int IntradayIndices(const std::string& root, const LogStamp& stamp, const IndexQuotes& indices,
-                    const LogReporter& report) {
+                    const LogReporter& report, LogFiles* files) {
     EnsureFolder(IntradayFolder(root, stamp.dateFolder));
     if (indices.previousNifty <= 0)
         return 1;
@@ -200,13 +224,14 @@ int IntradayIndices(const std::string& root, const LogStamp& stamp, const IndexQ
     for (const auto& p : parts) {
         if (p.previous <= 0)
             continue; // SENSEX waits for its own previous value
-        File f(std::fopen(IntradayFile(root, stamp.dateFolder, p.name)->c_str(), "ab"));
-        if (!f) {
+        bool written = false;
+        if (!AppendLine(*IntradayFile(root, stamp.dateFolder, p.name),
+                        BarLine(p.name, stamp.date, p.time, p.previous, p.current, "0"), files,
+                        written)) {
             report(p.openMessage);
             return 0;
         }
-        if (!Write(f.get(), BarLine(p.name, stamp.date, p.time, p.previous, p.current, "0")) ||
-            !Finish(f)) {
+        if (!written) {
             report("SORRY!!!Some problem occured while writing data to NIFTY EOD file");
             return 0;
         }
@@ -215,7 +240,7 @@ int IntradayIndices(const std::string& root, const LogStamp& stamp, const IndexQ
 }
 
 int IntradayStocks(const std::string& root, const LogStamp& stamp,
-                   const std::vector<RowCells>& rows, const LogReporter& report) {
+                   const std::vector<RowCells>& rows, const LogReporter& report, LogFiles* files) {
     EnsureFolder(IntradayFolder(root, stamp.dateFolder));
     for (const RowCells& cells : rows) {
         if (cells(kExchange) != "NSE" || Number(cells, kTaken) <= 0 ||
@@ -225,12 +250,12 @@ int IntradayStocks(const std::string& root, const LogStamp& stamp,
             IntradayFile(root, stamp.dateFolder, cells(kSymbol));
         if (!path)
             continue; // no symbol, no file
-        File f(std::fopen(path->c_str(), "ab"));
-        if (!f) {
+        bool written = false;
+        if (!AppendLine(*path, StockBar(cells, stamp, true), files, written)) {
             report("Problem occured in Opening Intraday File");
             return 0;
         }
-        if (!Write(f.get(), StockBar(cells, stamp, true)) || !Finish(f)) {
+        if (!written) {
             report("SORRY!!!Some problem occured while writing data to Intraday file");
             return 0;
         }
@@ -241,22 +266,19 @@ int IntradayStocks(const std::string& root, const LogStamp& stamp,
 } // namespace
 
 int WriteIntradayFiles(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
-                       const std::vector<RowCells>& rows, const LogReporter& report) {
+                       const std::vector<RowCells>& rows, const LogReporter& report,
+                       LogFiles* files) {
     const LogStamp stamp = FormatLogStamp(now);
     // A failure with the index files does not keep the shares from their log.
-    const int indexPart = IntradayIndices(root, stamp, indices, report);
-    const int stockPart = IntradayStocks(root, stamp, rows, report);
+    const int indexPart = IntradayIndices(root, stamp, indices, report, files);
+    const int stockPart = IntradayStocks(root, stamp, rows, report, files);
     return indexPart && stockPart ? 1 : 0;
 }
 
 int WriteLiveDataFile(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
-                      const std::vector<RowCells>& rows, const LogReporter& report) {
+                      const std::vector<RowCells>& rows, const LogReporter& report,
+                      LogFiles* files) {
     const LogStamp stamp = FormatLogStamp(now);
-    File f(std::fopen(LiveDataFile(root).c_str(), "wb"));
-    if (!f) {
-        report("Problem occured in Opening LiveData File");
-        return 0;
-    }
     std::string text;
     if (indices.previousNifty != 0)
         text += BarLine("NIFTY", stamp.date, stamp.time, indices.previousNifty, indices.nifty.last,
@@ -264,9 +286,92 @@ int WriteLiveDataFile(const std::string& root, const LocalTime& now, const Index
     for (const RowCells& cells : rows)
         if (cells(kExchange) == "NSE" && Number(cells, kPrevPrice) != 0)
             text += StockBar(cells, stamp, true);
-    if (!Write(f.get(), text) || !Finish(f)) {
+    bool written = false;
+    if (files) {
+        bool opened = false;
+        written = files->Rewrite(LiveDataFile(root), text, opened);
+        if (!opened) {
+            report("Problem occured in Opening LiveData File");
+            return 0;
+        }
+    } else {
+        File f(std::fopen(LiveDataFile(root).c_str(), "wb"));
+        if (!f) {
+            report("Problem occured in Opening LiveData File");
+            return 0;
+        }
+        written = Write(f.get(), text) && Finish(f);
+    }
+    if (!written) {
         report("SORRY!!!Some problem occurred while writing LIVE DATA file");
         return 0;
     }
     return 1;
+}
+
+LogFiles::~LogFiles() {
+    for (auto& [path, open] : m_open)
+        std::fclose(open.file);
+}
+
+std::FILE* LogFiles::Append(const std::string& path) {
+    auto it = m_open.find(path);
+    if (it != m_open.end()) {
+        // Still in its folder? One removed meanwhile (by a tool that tidies the logs) is
+        // opened anew, so the next bar makes it again as a fresh open would.
+        struct stat open {};
+        if (::fstat(fileno(it->second.file), &open) == 0 && open.st_nlink > 0) {
+            it->second.used = true;
+            return it->second.file;
+        }
+        std::fclose(it->second.file);
+        m_open.erase(it);
+    }
+    std::FILE* f = std::fopen(path.c_str(), "ab");
+    if (!f)
+        return nullptr;
+    m_open[path] = {f, true};
+    return f;
+}
+
+bool LogFiles::Rewrite(const std::string& path, const std::string& text, bool& opened) {
+    // The file is cut and written again in place: closing a file just cut would make the
+    // file system write it out at once, at every refresh.
+    std::FILE* f = Append(path);
+    opened = f != nullptr;
+    if (!f)
+        return false;
+    const int fd = fileno(f);
+    if (std::fflush(f) != 0 || ::ftruncate(fd, 0) != 0)
+        return false;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n =
+            ::pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void LogFiles::EndRefresh() {
+    for (auto it = m_open.begin(); it != m_open.end();) {
+        if (it->second.used) {
+            it->second.used = false;
+            ++it;
+        } else {
+            std::fclose(it->second.file);
+            it = m_open.erase(it);
+        }
+    }
+}
+
+bool LogFiles::HasDate(const std::string& path, const std::string& date) const {
+    const auto it = m_dates.find(path);
+    return it != m_dates.end() && it->second == date;
+}
+
+void LogFiles::NoteDate(const std::string& path, const std::string& date) {
+    m_dates[path] = date;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdio>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,13 +57,48 @@ struct EodItem {
 
 using LogReporter = std::function<void(const std::string& message)>;
 
+// The log files a watch list keeps open from one refresh to the next, so a refresh appends
+// its bars without opening and closing some fifty files, and the end-of-day dates already
+// in each file, so a refresh outside market hours reads nothing. A file removed meanwhile is
+// opened again.
+class LogFiles final {
+public:
+    LogFiles() = default;
+    ~LogFiles();
+    LogFiles(const LogFiles&) = delete;
+    LogFiles& operator=(const LogFiles&) = delete;
+
+    // The file open for appending; nullptr when it cannot be opened.
+    std::FILE* Append(const std::string& path);
+    // Replaces the whole content of the file (kept open); false when it cannot be written.
+    bool Rewrite(const std::string& path, const std::string& text, bool& opened);
+    // After a refresh: files it did not write are closed (yesterday's folder, deleted rows).
+    void EndRefresh();
+    // End-of-day dates known to stand in a file.
+    bool HasDate(const std::string& path, const std::string& date) const;
+    void NoteDate(const std::string& path, const std::string& date);
+
+private:
+    struct Open {
+        std::FILE* file = nullptr;
+        bool used = false;
+    };
+    std::map<std::string, Open> m_open;
+    std::map<std::string, std::string> m_dates;
+};
+
 // Each writer returns 1, or 0 after reporting its first failure (which ends its run; the
 // intraday writer's index part and stock part fail separately). Rows are the watch list's
 // cells: 1 exchange, 2 symbol, 3 price, 6 volume, 15 previous volume, 16 data-taken flag,
 // 17 previous price.
+// With `files`, intraday files stay open between refreshes and end-of-day files are read
+// once per date; the bytes written are the same.
 int WriteEodFiles(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
-                  const std::vector<EodItem>& items, const LogReporter& report);
+                  const std::vector<EodItem>& items, const LogReporter& report,
+                  LogFiles* files = nullptr);
 int WriteIntradayFiles(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
-                       const std::vector<RowCells>& rows, const LogReporter& report);
+                       const std::vector<RowCells>& rows, const LogReporter& report,
+                       LogFiles* files = nullptr);
 int WriteLiveDataFile(const std::string& root, const LocalTime& now, const IndexQuotes& indices,
-                      const std::vector<RowCells>& rows, const LogReporter& report);
+                      const std::vector<RowCells>& rows, const LogReporter& report,
+                      LogFiles* files = nullptr);

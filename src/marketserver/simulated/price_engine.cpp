@@ -1,8 +1,12 @@
 #include "marketserver/simulated/price_engine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <string_view>
+#include <thread>
 
 namespace sim {
 
@@ -118,7 +122,8 @@ double PriceEngine::Close(int instrument, std::int64_t day) const {
     return inst.base * std::exp(scale * slow + daily);
 }
 
-std::shared_ptr<const DayPath> PriceEngine::BuildPath(int instrument, std::int64_t day) const {
+std::shared_ptr<const DayPath> PriceEngine::BuildPath(int instrument, std::int64_t day,
+                                                      bool withVolume) const {
     const Instrument& inst = m_universe.At(instrument);
     const std::uint64_t key = HashText(inst.key);
     const int n = std::max(1, inst.closeMinute - inst.openMinute);
@@ -163,6 +168,8 @@ std::shared_ptr<const DayPath> PriceEngine::BuildPath(int instrument, std::int64
     }
 
     // Volume through the day: heavier at the open and the close.
+    if (!withVolume)
+        return path;
     path->volume.assign(n + 1, 0.0);
     if (inst.volumeBase > 0) {
         Stream vr(Hash(m_seed, key, kVolume, static_cast<std::uint64_t>(day)));
@@ -258,18 +265,81 @@ SimQuote PriceEngine::Quote(const Listing& listing, CivilSeconds istNow, bool wi
     q.inSession = elapsed < static_cast<std::int64_t>(n) * 60;
 
     if (withYearRange) {
-        double lo = std::min(path->Low(m), price), hi = std::max(path->High(m), price);
-        for (std::int64_t d = day - 364; d < day && !Cancelled(); ++d) {
-            if (!IsTradingDay(d))
-                continue;
-            const DaySummary s = Summary(listing.instrument, d);
-            lo = std::min(lo, s.low);
-            hi = std::max(hi, s.high);
-        }
+        const auto [before, beforeHigh] = RangeBefore(listing.instrument, day);
+        const double lo = std::min({path->Low(m), price, before});
+        const double hi = std::max({path->High(m), price, beforeHigh});
         q.yearLow = RoundToTick(inst, lo * f);
         q.yearHigh = RoundToTick(inst, hi * f);
     }
     return q;
+}
+
+std::pair<double, double> PriceEngine::RangeBefore(int instrument, std::int64_t day) const {
+    const auto key = std::make_pair(instrument, day);
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_ranges.find(key); it != m_ranges.end())
+            return it->second;
+    }
+    // The lows and highs of the year's sessions before the day: only their prices are
+    // needed, not the volumes a session also carries.
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -std::numeric_limits<double>::infinity();
+    for (std::int64_t d = day - 364; d < day && !Cancelled(); ++d) {
+        if (!IsTradingDay(d))
+            continue;
+        std::optional<DaySummary> known;
+        {
+            std::lock_guard lock(m_mutex);
+            if (auto it = m_summaries.find({instrument, d}); it != m_summaries.end())
+                known = it->second;
+        }
+        if (known) {
+            lo = std::min(lo, known->low);
+            hi = std::max(hi, known->high);
+            continue;
+        }
+        const auto prices = BuildPath(instrument, d, false);
+        lo = std::min(lo, prices->Low(prices->price.size()));
+        hi = std::max(hi, prices->High(prices->price.size()));
+    }
+    if (Cancelled())
+        return {lo, hi}; // partial: not kept
+    std::lock_guard lock(m_mutex);
+    return m_ranges.emplace(key, std::make_pair(lo, hi)).first->second;
+}
+
+void PriceEngine::PrepareYearRanges(const std::vector<const Listing*>& listings,
+                                    CivilSeconds istNow) const {
+    // The ranges of several instruments at once, on as many threads as there are cores: a
+    // request for many symbols is answered in a fraction of the time.
+    std::vector<std::pair<int, std::int64_t>> work;
+    for (const Listing* l : listings) {
+        if (!l)
+            continue;
+        std::int64_t day = 0, elapsed = 0;
+        SessionAt(m_universe.At(l->instrument), istNow, day, elapsed);
+        const auto key = std::make_pair(l->instrument, day);
+        std::lock_guard lock(m_mutex);
+        if (!m_ranges.count(key) && std::find(work.begin(), work.end(), key) == work.end())
+            work.push_back(key);
+    }
+    if (work.size() < 2) {
+        for (const auto& [instrument, day] : work)
+            RangeBefore(instrument, day);
+        return;
+    }
+    const unsigned threads = std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()),
+                                                static_cast<unsigned>(work.size()));
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> pool;
+    for (unsigned t = 0; t < threads; ++t)
+        pool.emplace_back([&] {
+            for (std::size_t i; (i = next++) < work.size() && !Cancelled();)
+                RangeBefore(work[i].first, work[i].second);
+        });
+    for (std::thread& t : pool)
+        t.join();
 }
 
 } // namespace sim

@@ -76,11 +76,19 @@ public:
     void Cancel() { m_cancelled = true; }
     bool Cancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
 
+    // The lowest and highest price of the year's sessions before an exchange-local day
+    // (kept once computed).
+    std::pair<double, double> RangeBefore(int instrument, std::int64_t day) const;
+    // Computes the 52-week ranges the listings will need at the moment, several at once.
+    void PrepareYearRanges(const std::vector<const Listing*>& listings, CivilSeconds istNow) const;
+
     // Rounds to the instrument's tick.
     static double RoundToTick(const Instrument& inst, double value);
 
 private:
-    std::shared_ptr<const DayPath> BuildPath(int instrument, std::int64_t day) const;
+    // A session's prices (and, unless told, its volumes).
+    std::shared_ptr<const DayPath> BuildPath(int instrument, std::int64_t day,
+                                             bool withVolume = true) const;
 
     std::uint64_t m_seed;
     const Universe& m_universe;
@@ -88,6 +96,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::map<std::pair<int, std::int64_t>, std::shared_ptr<const DayPath>> m_paths;
     mutable std::map<std::pair<int, std::int64_t>, DaySummary> m_summaries;
+    mutable std::map<std::pair<int, std::int64_t>, std::pair<double, double>> m_ranges;
 };
 
 } // namespace sim

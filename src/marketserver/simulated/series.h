@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "marketserver/chart_image.h"
+#include "marketserver/chart_renderer.h"
 #include "marketserver/market_source.h"
 #include "marketserver/simulated/price_engine.h"
 

@@ -125,6 +125,12 @@ std::optional<marketserver::QuoteValues> SimulatedSource::QuoteOf(const std::str
 marketserver::QuoteAnswer SimulatedSource::Quotes(const std::vector<std::string>& symbols,
                                                   const std::vector<std::string>& codes) {
     const bool yearRange = marketserver::NeedsYearRange(codes);
+    if (yearRange) {
+        std::vector<const Listing*> listings;
+        for (const std::string& symbol : symbols)
+            listings.push_back(m_engine.universe().Find(symbol));
+        m_engine.PrepareYearRanges(listings, m_clock.Now());
+    }
     marketserver::QuoteAnswer answer;
     answer.quotes.reserve(symbols.size());
     for (const std::string& symbol : symbols) {

@@ -16,6 +16,7 @@ constexpr unsigned WM_TRAY_NOTIFY = WM_USER_BASE + 1;        // tray icon callba
 constexpr unsigned WM_QUOTES_READY = WM_USER_BASE + 3;       // wParam: 1 read to the end, 0 failed
 constexpr unsigned WM_BACKFILL_NEXT = WM_USER_BASE + 4;      // next backfill step
 constexpr unsigned WM_BACKFILL_STOPPED = WM_USER_BASE + 5;   // backfill has stopped
+constexpr unsigned WM_PROBE_DONE = WM_USER_BASE + 6;         // wParam: 1 the service answered
 
 // How code without a window hands a message back: the window binds this to its own
 // posted-event queue. Must be callable from any thread and must not block.

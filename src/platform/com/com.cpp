@@ -175,6 +175,10 @@ Ini ReadIni(const std::string& path) {
 }
 
 bool WriteIni(const std::string& path, const Ini& ini) {
+    // A registry the user made read-only stays as it is, though its folder would let a
+    // new file take its place.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
+        return false;
     const std::string tmp = path + ".tmp";
     {
         std::ofstream out(tmp, std::ios::trunc);
@@ -184,10 +188,17 @@ bool WriteIni(const std::string& path, const Ini& ini) {
                 out << key << '=' << value << '\n';
             out << '\n';
         }
-        if (!out)
+        out.close();
+        if (!out) {
+            std::remove(tmp.c_str());
             return false;
+        }
     }
-    return std::rename(tmp.c_str(), path.c_str()) == 0;
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::remove(tmp.c_str());
+        return false;
+    }
+    return true;
 }
 
 // Held while the registry file is read or rewritten, across processes too.
@@ -242,6 +253,21 @@ HRESULT CLSIDFromProgID(const char* progId, CLSID* clsid) {
     if (it == section->second.end() || !GuidFromString(it->second, *clsid))
         return CO_E_CLASSSTRING;
     return S_OK;
+}
+
+std::string ComRegisteredLibrary(const std::string& progId) {
+    const std::string path = ComRegistryFile();
+    RegistryLock lock(path);
+    const Ini ini = ReadIni(path);
+    const auto progIds = ini.find("ProgID");
+    const auto classes = ini.find("CLSID");
+    if (progIds == ini.end() || classes == ini.end())
+        return {};
+    const auto id = progIds->second.find(progId);
+    if (id == progIds->second.end())
+        return {};
+    const auto library = classes->second.find(id->second);
+    return library == classes->second.end() ? std::string() : library->second;
 }
 
 HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, std::uint32_t context,

@@ -200,6 +200,9 @@ std::string ComRegistryFile();
 HRESULT ComRegisterServer(const std::string& progId, const CLSID& clsid,
                           const std::string& libraryPath, const std::string& typeLibrary = {});
 HRESULT ComUnregisterServer(const std::string& progId, const CLSID& clsid);
+// The library registered for a ProgID; empty when there is none. A registry file that is
+// read-only is never rewritten: registration then fails with SELFREG_E_CLASS.
+std::string ComRegisteredLibrary(const std::string& progId);
 
 // The entry points a server library exports.
 using DllGetClassObjectFn = HRESULT (*)(const CLSID& clsid, const IID& riid, void** ppv);

@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <string>
 
+#include "platform/base/install_paths.h"
 #include "platform/com/com.h"
 
 int main(int argc, char** argv) {
@@ -16,8 +17,16 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf("Usage: koravel-regsvr [-u] LIBRARY.so\n"
                         "Registers the component library in %s (-u: unregisters it).\n"
-                        "KORAVEL_COM_REGISTRY names another registry file.\n",
+                        "  -u         unregister\n"
+                        "  --help     this text\n"
+                        "  --version  the version\n"
+                        "Environment: KORAVEL_COM_REGISTRY names another registry file\n"
+                        "(default: $XDG_CONFIG_HOME/koravel/registry.ini, else\n"
+                        "~/.config/koravel/registry.ini).\n",
                         ComRegistryFile().c_str());
+            return 0;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::fputs(install::VersionText("koravel-regsvr").c_str(), stdout);
             return 0;
         } else
             library = argv[i];
@@ -38,6 +47,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     const HRESULT hr = fn();
+    if (hr == SELFREG_E_CLASS) {
+        std::fprintf(stderr,
+                     "koravel-regsvr: cannot write the registry %s: make it (and its folder) "
+                     "writable, or name another file with KORAVEL_COM_REGISTRY\n",
+                     ComRegistryFile().c_str());
+        return 1;
+    }
     if (FAILED(hr)) {
         std::fprintf(stderr, "koravel-regsvr: %s failed (0x%08X)\n", entry,
                      static_cast<unsigned>(hr));

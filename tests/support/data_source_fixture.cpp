@@ -1,4 +1,4 @@
-#include "db/data_source_fixture.h"
+#include "support/data_source_fixture.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #include "amibroker/amibroker_link_dlg.h"
-#include "app/market_app.h"
+#include "app/shell/program.h"
 #include "market/market_pages.h"
 #include "portfolio/portfolio_pages.h"
 #include "watch/watch_list_dlg.h"

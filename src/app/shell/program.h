@@ -18,6 +18,7 @@ struct AppOptions {
     std::string tourDir;         // --tour DIR
     bool noSplash = false;       // --nosplash (also /Embedding, /Automation)
     bool help = false;
+    bool version = false; // --version
 };
 
 // Reads the command line; false with a message for bad usage.
