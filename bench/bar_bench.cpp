@@ -1,11 +1,11 @@
 // The bar's start-up to its first painted rows with data, and the user-interface thread's
 // share of one refresh (the completion handler with the bar alone).
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QThread>
 #include <benchmark/benchmark.h>
 
 #include "app/main_bar_dlg.h"
+#include "bench_support.h"
 #include "marketserver/market_server.h"
 #include "platform/base/clock.h"
 #include "platform/inet/internet_session.h"
@@ -17,23 +17,12 @@ namespace {
 
 marketserver::MarketServer* g_market = nullptr;
 
-bool Wait(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
 void BM_StartToFirstPaintedRefresh(benchmark::State& state) {
     for (auto _ : state) {
         CMainBarDlg bar;
         bar.SetShowSplash(false);
         bar.Create(true);
-        if (!Wait([&] { return bar.RefreshCount() >= 1; })) {
+        if (!benchsupport::Wait([&] { return bar.RefreshCount() >= 1; })) {
             state.SkipWithError("no refresh");
             break;
         }
@@ -53,7 +42,7 @@ void BM_RefreshHandlerBarAlone(benchmark::State& state) {
     CMainBarDlg bar;
     bar.SetShowSplash(false);
     bar.Create(true);
-    Wait([&] { return bar.RefreshCount() >= 1; });
+    benchsupport::Wait([&] { return bar.RefreshCount() >= 1; });
     bar.KillTimer(CMainBarDlg::kRefreshTimer);
     const std::vector<std::string> answer = {
         "\"^NSEI\",24666.95,\"12/7/"
@@ -76,8 +65,7 @@ BENCHMARK(BM_RefreshHandlerBarAlone)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchsupport::OffscreenUnlessChosen();
     QApplication app(argc, argv);
     inet::GlobalInit();
     auto market = testsupport::StartMarketAt();

@@ -10,19 +10,14 @@
 #include "platform/inet/service_url.h"
 #include "quotes/indian_number.h"
 #include "quotes/quote_record.h"
+#include "support/test_market.h"
 
 namespace {
 
 // 5000 lines of the 11-field form, from the simulated market's own formatter.
 const std::vector<std::string>& Response() {
     static const std::vector<std::string> lines = [] {
-        marketserver::MarketOptions o;
-        o.seed = 7;
-        sim::CivilSeconds start = 0;
-        sim::VirtualClock::Parse("2026-12-07 11:00:00", start);
-        o.clock = start;
-        o.speed = 0;
-        marketserver::MarketServer market(o);
+        marketserver::MarketServer market(testsupport::MarketOptionsAt());
         std::vector<std::string> symbols;
         for (const auto& s : market.Engine().universe().Symbols())
             symbols.push_back(s);

@@ -5,7 +5,6 @@
 // quotes, as a separate process.
 #include <chrono>
 #include <cstdio>
-#include <sstream>
 #include <string>
 
 #include <QApplication>
@@ -16,6 +15,7 @@
 
 #include "app/main_bar_dlg.h"
 #include "bench_summary.h"
+#include "bench_support.h"
 #include "catalogue/catalogue.h"
 #include "db/recordsets.h"
 #include "market/market_pages.h"
@@ -28,7 +28,6 @@
 #include "platform/ui/post_message.h"
 #include "portfolio/portfolio_pages.h"
 #include "quotes/line_fetch.h"
-#include "setup/setup.h"
 #include "support/temp_dir.h"
 #include "support/test_market.h"
 #include "watch/watch_list_dlg.h"
@@ -37,17 +36,6 @@ namespace {
 
 marketserver::MarketServer* g_market = nullptr;
 std::string g_dataRoot;
-
-bool Wait(const std::function<bool()>& done, int ms = 30000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 // 50 watched NSE shares and 48 delivery lots with a broker, in the data source.
 void SeedLists() {
@@ -85,13 +73,14 @@ struct Program {
     Program() {
         bar.SetShowSplash(false);
         bar.Create(true);
-        Wait([&] { return bar.RefreshCount() >= 1; });
+        benchsupport::Wait([&] { return bar.RefreshCount() >= 1; }, 30000);
         for (BarPage p : {BarPage::Profile, BarPage::World, BarPage::Indices})
             bar.OnPageButton(p);
         bar.OnPageButton(BarPage::Watchlist); // the watch list is what the user looks at
         const int before = bar.RefreshCount();
         bar.StartQuoteFetch();
-        Wait([&] { return bar.RefreshCount() > before && !bar.IsFetchBusy(); });
+        benchsupport::Wait([&] { return bar.RefreshCount() > before && !bar.IsFetchBusy(); },
+                           30000);
         bar.KillTimer(CMainBarDlg::kRefreshTimer);
         // The answer to the request of all four pages, kept to be handed over again.
         const std::string url = bar.BuildBarRequest();
@@ -175,28 +164,18 @@ BENCHMARK(BM_ProcessStartToFirstQuotes)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchsupport::OffscreenUnlessChosen();
     testsupport::TempDir home;
     for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
         setenv(v, home.path().c_str(), 1);
     g_dataRoot = home.file("Koravel");
     setenv("KORAVEL_ROOT", g_dataRoot.c_str(), 1);
-    setenv("ODBCINI", home.file("odbc.ini").c_str(), 1);
     setenv("KORAVEL_COM_REGISTRY", home.file("registry.ini").c_str(), 1);
     QApplication app(argc, argv);
     ui::SetNonInteractive(true);
     inet::GlobalInit();
-    setup::Options o;
-    o.root = g_dataRoot;
-    o.dbFile = g_dataRoot + "/CompanyList.db";
-    o.odbcIni = home.file("odbc.ini");
-    o.replaceDsn = true;
-    std::ostringstream out, err;
-    if (setup::Run(o, out, err) != 0) {
-        std::fprintf(stderr, "%s", err.str().c_str());
+    if (!benchsupport::MakeDataSource(home, "Koravel"))
         return 1;
-    }
     SeedLists();
     auto market = testsupport::StartMarketAt();
     if (!market)

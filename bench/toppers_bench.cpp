@@ -1,7 +1,6 @@
 // A full NSE toppers fetch of the catalogue against the simulated market on loopback: the
 // wall time from GET LATEST DATA to the filled list, with every batch in flight at once and,
 // as the baseline, one request at a time.
-#include <sstream>
 #include <thread>
 
 #include <QApplication>
@@ -10,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_summary.h"
+#include "bench_support.h"
 #include "catalogue/catalogue.h"
 #include "controls/quote_lists.h"
 #include "db/recordsets.h"
@@ -19,7 +19,6 @@
 #include "platform/inet/service_url.h"
 #include "platform/odbc/database.h"
 #include "platform/ui/message_box.h"
-#include "setup/setup.h"
 #include "support/fake_bar.h"
 #include "support/temp_dir.h"
 #include "support/test_market.h"
@@ -27,6 +26,15 @@
 namespace {
 
 marketserver::MarketServer* g_market = nullptr;
+
+// GET LATEST DATA, and the event loop run until every batch is in.
+void FetchAll(CToppersDlg& page) {
+    page.OnGetLatestData();
+    while (page.IsFetching()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(200);
+    }
+}
 
 // state.range(0): milliseconds the market waits before each answer (0: loopback as it is;
 // 100: roughly what a real service over the internet costs per request).
@@ -39,11 +47,7 @@ void RunFetches(benchmark::State& state, int batchLimit) {
     page.SetBatchLimit(batchLimit);
     page.show();
     for (auto _ : state) {
-        page.OnGetLatestData();
-        while (page.IsFetching()) {
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::usleep(200);
-        }
+        FetchAll(page);
         QApplication::processEvents(); // the filled list paints
     }
     state.counters["batches"] = page.BatchCount();
@@ -128,11 +132,7 @@ void BM_ToppersCatalogueAt200ms(benchmark::State& state) {
     CToppersDlg page(bar);
     page.show();
     for (auto _ : state) {
-        page.OnGetLatestData();
-        while (page.IsFetching()) {
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::usleep(200);
-        }
+        FetchAll(page);
     }
     state.counters["batches"] = page.BatchCount();
     state.counters["failed"] = page.BatchesFailed();
@@ -150,23 +150,13 @@ BENCHMARK(BM_ToppersCatalogueAt200ms)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchsupport::OffscreenUnlessChosen();
     QApplication app(argc, argv);
     ui::SetNonInteractive(true);
     inet::GlobalInit();
     testsupport::TempDir dir;
-    setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);
-    setup::Options o;
-    o.root = dir.file("root");
-    o.dbFile = dir.file("root/CompanyList.db");
-    o.odbcIni = dir.file("odbc.ini");
-    o.replaceDsn = true; // its own, even where the system names a shared CompanyList
-    std::ostringstream out, err;
-    if (setup::Run(o, out, err) != 0) {
-        std::fprintf(stderr, "%s", err.str().c_str());
+    if (!benchsupport::MakeDataSource(dir, "root"))
         return 1;
-    }
     auto market = testsupport::StartMarketAt();
     if (!market)
         return 1;

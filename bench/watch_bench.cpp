@@ -1,5 +1,4 @@
 // The watch list's refresh with a full list, and the ticker's appetite for processor time.
-#include <sstream>
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -11,9 +10,9 @@
 #include "app/core/ticker_rules.h"
 #include "app/scrolling_text.h"
 #include "bench_summary.h"
+#include "bench_support.h"
 #include "platform/base/clock.h"
 #include "platform/ui/message_box.h"
-#include "setup/setup.h"
 #include "support/fake_bar.h"
 #include "support/temp_dir.h"
 #include "watch/watch_list_ctrl.h"
@@ -99,20 +98,12 @@ BENCHMARK(BM_TickerCpuAtSpeed500)->Iterations(1)->Unit(benchmark::kSecond)->UseR
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchsupport::OffscreenUnlessChosen();
     QApplication app(argc, argv);
     ui::SetNonInteractive(true);
     // A data source of its own, so the page loads and saves somewhere harmless.
     testsupport::TempDir dir;
-    setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);
-    setup::Options o;
-    o.root = dir.file("root");
-    o.dbFile = dir.file("root/CompanyList.db");
-    o.odbcIni = dir.file("odbc.ini");
-    o.replaceDsn = true; // its own, even where the system names a shared CompanyList
-    std::ostringstream out, err;
-    setup::Run(o, out, err);
+    benchsupport::MakeDataSource(dir, "root");
     Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
     return benchsummary::Run(argc, argv, [](const benchsummary::Recorder& r) {
         if (const auto* run = r.Find("BM_TickerCpuAtSpeed500/iterations:1/real_time"))

@@ -1,17 +1,26 @@
 #include "db/recordsets.h"
 
-CCompanyListset::CCompanyListset(CDatabase* pDatabase) : CRecordset(pDatabase) {
-    m_nFields = 3;
-    m_nDefaultType = snapshot;
+namespace db {
+
+TableRecordset::TableRecordset(CDatabase* pDatabase, const char* table, int fields,
+                               unsigned defaultType)
+    : CRecordset(pDatabase), m_table(table) {
+    m_nFields = fields;
+    m_nDefaultType = defaultType;
 }
 
-std::string CCompanyListset::GetDefaultConnect() {
-    return db::kDefaultConnect;
+std::string TableRecordset::GetDefaultConnect() {
+    return kDefaultConnect;
 }
 
-std::string CCompanyListset::GetDefaultSQL() {
-    return "[CompanyList]";
+std::string TableRecordset::GetDefaultSQL() {
+    return m_table;
 }
+
+} // namespace db
+
+CCompanyListset::CCompanyListset(CDatabase* pDatabase)
+    : TableRecordset(pDatabase, "[CompanyList]", 3, snapshot) {}
 
 void CCompanyListset::DoFieldExchange(CFieldExchange* pFX) {
     pFX->SetFieldType(CFieldExchange::outputColumn);
@@ -20,18 +29,8 @@ void CCompanyListset::DoFieldExchange(CFieldExchange* pFX) {
     RFX_Text(pFX, "[NSENAME]", m_NSENAME);
 }
 
-CSelCompanyListset::CSelCompanyListset(CDatabase* pDatabase) : CRecordset(pDatabase) {
-    m_nFields = 7;
-    m_nDefaultType = dynaset;
-}
-
-std::string CSelCompanyListset::GetDefaultConnect() {
-    return db::kDefaultConnect;
-}
-
-std::string CSelCompanyListset::GetDefaultSQL() {
-    return "[SelectedComp2Watch]";
-}
+CSelCompanyListset::CSelCompanyListset(CDatabase* pDatabase)
+    : TableRecordset(pDatabase, "[SelectedComp2Watch]", 7, dynaset) {}
 
 void CSelCompanyListset::DoFieldExchange(CFieldExchange* pFX) {
     pFX->SetFieldType(CFieldExchange::outputColumn);
@@ -44,18 +43,8 @@ void CSelCompanyListset::DoFieldExchange(CFieldExchange* pFX) {
     RFX_Double(pFX, "[UPPERLIMIT]", m_UPPERLIMIT);
 }
 
-CProfileListset::CProfileListset(CDatabase* pDatabase) : CRecordset(pDatabase) {
-    m_nFields = 7;
-    m_nDefaultType = dynaset;
-}
-
-std::string CProfileListset::GetDefaultConnect() {
-    return db::kDefaultConnect;
-}
-
-std::string CProfileListset::GetDefaultSQL() {
-    return "[PROFILELIST]";
-}
+CProfileListset::CProfileListset(CDatabase* pDatabase)
+    : TableRecordset(pDatabase, "[PROFILELIST]", 7, dynaset) {}
 
 void CProfileListset::DoFieldExchange(CFieldExchange* pFX) {
     pFX->SetFieldType(CFieldExchange::outputColumn);
@@ -68,18 +57,8 @@ void CProfileListset::DoFieldExchange(CFieldExchange* pFX) {
     RFX_Long(pFX, "[BROKERID]", m_BROKERID);
 }
 
-CBrokersListset::CBrokersListset(CDatabase* pDatabase) : CRecordset(pDatabase) {
-    m_nFields = 18;
-    m_nDefaultType = dynaset;
-}
-
-std::string CBrokersListset::GetDefaultConnect() {
-    return db::kDefaultConnect;
-}
-
-std::string CBrokersListset::GetDefaultSQL() {
-    return "[BROKERLIST]";
-}
+CBrokersListset::CBrokersListset(CDatabase* pDatabase)
+    : TableRecordset(pDatabase, "[BROKERLIST]", 18, dynaset) {}
 
 void CBrokersListset::DoFieldExchange(CFieldExchange* pFX) {
     pFX->SetFieldType(CFieldExchange::outputColumn);
@@ -103,42 +82,14 @@ void CBrokersListset::DoFieldExchange(CFieldExchange* pFX) {
     RFX_Double(pFX, "[INTRADAY_SELL_OTHERS]", m_INTRADAY_SELL_OTHERS);
 }
 
-CFutureset::CFutureset(CDatabase* pDatabase) : CRecordset(pDatabase) {
-    m_nFields = 3;
-    m_nDefaultType = dynaset;
-}
-
-std::string CFutureset::GetDefaultConnect() {
-    return db::kDefaultConnect;
-}
-
-std::string CFutureset::GetDefaultSQL() {
-    return "[Future]";
-}
-
-void CFutureset::DoFieldExchange(CFieldExchange* pFX) {
+void CFutureRowset::DoFieldExchange(CFieldExchange* pFX) {
     pFX->SetFieldType(CFieldExchange::outputColumn);
     RFX_Long(pFX, "[ID]", m_ID, FX_COUNTER);
     RFX_Text(pFX, "[Underlying]", m_Underlying);
     RFX_Text(pFX, "[Symbol]", m_Symbol);
 }
 
-CSelectedFutureset::CSelectedFutureset(CDatabase* pDatabase) : CRecordset(pDatabase) {
-    m_nFields = 3;
-    m_nDefaultType = snapshot;
-}
+CFutureset::CFutureset(CDatabase* pDatabase) : CFutureRowset(pDatabase, "[Future]", 3, dynaset) {}
 
-std::string CSelectedFutureset::GetDefaultConnect() {
-    return db::kDefaultConnect;
-}
-
-std::string CSelectedFutureset::GetDefaultSQL() {
-    return "[SelectedFuture]";
-}
-
-void CSelectedFutureset::DoFieldExchange(CFieldExchange* pFX) {
-    pFX->SetFieldType(CFieldExchange::outputColumn);
-    RFX_Long(pFX, "[ID]", m_ID, FX_COUNTER);
-    RFX_Text(pFX, "[Underlying]", m_Underlying);
-    RFX_Text(pFX, "[Symbol]", m_Symbol);
-}
+CSelectedFutureset::CSelectedFutureset(CDatabase* pDatabase)
+    : CFutureRowset(pDatabase, "[SelectedFuture]", 3, snapshot) {}

@@ -9,13 +9,32 @@
 // columns in the table's column order; without a database object each opens its own
 // connection.
 
-// CompanyList: the catalogue of listed companies. BSENAME/NSENAME are null or empty when the
-// company is not listed on that exchange.
-class CCompanyListset final : public CRecordset {
+namespace db {
+
+// The connect text of every recordset class.
+inline constexpr const char* kDefaultConnect = "ODBC;DSN=CompanyList";
+
+// What the recordsets of the data source share: its connection, one table, the number of
+// columns bound and the default type.
+class TableRecordset : public CRecordset {
 public:
-    explicit CCompanyListset(CDatabase* pDatabase = nullptr);
     std::string GetDefaultConnect() override;
     std::string GetDefaultSQL() override;
+
+protected:
+    TableRecordset(CDatabase* pDatabase, const char* table, int fields, unsigned defaultType);
+
+private:
+    const char* m_table;
+};
+
+} // namespace db
+
+// CompanyList: the catalogue of listed companies. BSENAME/NSENAME are null or empty when the
+// company is not listed on that exchange.
+class CCompanyListset final : public db::TableRecordset {
+public:
+    explicit CCompanyListset(CDatabase* pDatabase = nullptr);
     void DoFieldExchange(CFieldExchange* pFX) override;
 
     std::string m_COMPNAME;
@@ -24,11 +43,9 @@ public:
 };
 
 // SelectedComp2Watch: the watch list, one row per company and exchange, in list order.
-class CSelCompanyListset final : public CRecordset {
+class CSelCompanyListset final : public db::TableRecordset {
 public:
     explicit CSelCompanyListset(CDatabase* pDatabase = nullptr);
-    std::string GetDefaultConnect() override;
-    std::string GetDefaultSQL() override;
     void DoFieldExchange(CFieldExchange* pFX) override;
 
     std::int32_t m_ID = 0;
@@ -41,11 +58,9 @@ public:
 };
 
 // PROFILELIST: the portfolio lots.
-class CProfileListset final : public CRecordset {
+class CProfileListset final : public db::TableRecordset {
 public:
     explicit CProfileListset(CDatabase* pDatabase = nullptr);
-    std::string GetDefaultConnect() override;
-    std::string GetDefaultSQL() override;
     void DoFieldExchange(CFieldExchange* pFX) override;
 
     std::string m_COMPNAME;
@@ -58,11 +73,9 @@ public:
 };
 
 // BROKERLIST: the brokers with their brokerage and tax rates.
-class CBrokersListset final : public CRecordset {
+class CBrokersListset final : public db::TableRecordset {
 public:
     explicit CBrokersListset(CDatabase* pDatabase = nullptr);
-    std::string GetDefaultConnect() override;
-    std::string GetDefaultSQL() override;
     void DoFieldExchange(CFieldExchange* pFX) override;
 
     std::int32_t m_BROKERID = 0;
@@ -85,35 +98,27 @@ public:
     double m_INTRADAY_SELL_OTHERS = 0;
 };
 
-// Future: the futures the user can choose from.
-class CFutureset final : public CRecordset {
+// The two futures tables have the same columns.
+class CFutureRowset : public db::TableRecordset {
 public:
-    explicit CFutureset(CDatabase* pDatabase = nullptr);
-    std::string GetDefaultConnect() override;
-    std::string GetDefaultSQL() override;
     void DoFieldExchange(CFieldExchange* pFX) override;
 
     std::int32_t m_ID = 0;
     std::string m_Underlying;
     std::string m_Symbol;
+
+protected:
+    using db::TableRecordset::TableRecordset;
+};
+
+// Future: the futures the user can choose from.
+class CFutureset final : public CFutureRowset {
+public:
+    explicit CFutureset(CDatabase* pDatabase = nullptr);
 };
 
 // SelectedFuture: the futures the user chose.
-class CSelectedFutureset final : public CRecordset {
+class CSelectedFutureset final : public CFutureRowset {
 public:
     explicit CSelectedFutureset(CDatabase* pDatabase = nullptr);
-    std::string GetDefaultConnect() override;
-    std::string GetDefaultSQL() override;
-    void DoFieldExchange(CFieldExchange* pFX) override;
-
-    std::int32_t m_ID = 0;
-    std::string m_Underlying;
-    std::string m_Symbol;
 };
-
-namespace db {
-
-// The connect text of every recordset class.
-inline constexpr const char* kDefaultConnect = "ODBC;DSN=CompanyList";
-
-} // namespace db

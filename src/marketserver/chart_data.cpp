@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/base/arith.h"
 #include "platform/base/clock.h"
 #include "platform/base/text.h"
 
@@ -12,13 +13,6 @@ namespace {
 
 std::string Fixed4(double v) {
     return text::FormatFixed(v, 4);
-}
-
-std::int64_t FloorDivide(std::int64_t a, std::int64_t b) {
-    std::int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0)))
-        --q;
-    return q;
 }
 
 } // namespace
@@ -84,7 +78,7 @@ std::string ChartDataCsv(const std::string& symbol, int days, const ChartDataShe
             five.insert(five.begin(), five.front());
         for (const SessionRange& s : five) {
             int y = 0, m = 0, d = 0;
-            CivilFromDays(FloorDivide(s.start + off, 86400), y, m, d);
+            CivilFromDays(arith::FloorDiv(s.start + off, 86400), y, m, d);
             char date[16];
             std::snprintf(date, sizeof date, "%04d%02d%02d", y, m, d);
             line(std::string("TimeStamp-Ranges:{date:") + date + ",min:" + std::to_string(s.start) +
@@ -94,8 +88,8 @@ std::string ChartDataCsv(const std::string& symbol, int days, const ChartDataShe
     // The whole hours inside the latest session.
     std::string labels = "labels:";
     if (last.end > last.start) {
-        for (std::int64_t t = (FloorDivide(last.start + off, 3600) + 1) * 3600; t < last.end + off;
-             t += 3600)
+        for (std::int64_t t = (arith::FloorDiv(last.start + off, 3600) + 1) * 3600;
+             t < last.end + off; t += 3600)
             labels += (labels.size() > 7 ? "," : "") + std::to_string(t - off);
     }
     line(labels);

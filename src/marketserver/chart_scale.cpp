@@ -77,10 +77,6 @@ QString FormatValue(double v, Format format, int decimals) {
     return Grouped(v, decimals);
 }
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
 Civil CivilOf(std::int64_t days) {
     Civil c{};
     CivilFromDays(days, c.year, c.month, c.day);

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "platform/base/arith.h"
+
 // The numbers of a chart: the price axis's scale and its round ticks, and the texts of its
 // labels (Indian digit grouping, percentages, compact volumes, dates).
 namespace marketserver::chart {
@@ -24,7 +26,7 @@ QString FormatValue(double v, Format format, int decimals);
 
 // ---- dates
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b);
+using arith::FloorDiv;
 struct Civil {
     int year, month, day, weekday; // month 1..12, weekday 0 = Sunday
 };

@@ -17,6 +17,7 @@
 #include "platform/inet/service_url.h"
 #include "quotes/indian_number.h"
 #include "quotes/quote_record.h"
+#include "support/test_market.h"
 
 namespace {
 
@@ -113,13 +114,7 @@ std::string PlainIndian(double value) {
 // ---- the corpus ------------------------------------------------------------------------
 
 std::vector<std::string> MarketLines() {
-    marketserver::MarketOptions o;
-    o.seed = 7;
-    sim::CivilSeconds start = 0;
-    sim::VirtualClock::Parse("2026-12-07 11:00:00", start);
-    o.clock = start;
-    o.speed = 0;
-    marketserver::MarketServer market(o);
+    marketserver::MarketServer market(testsupport::MarketOptionsAt());
     std::string target = "/d/quotes.csv?s=";
     bool first = true;
     for (const auto& s : market.Engine().universe().Symbols()) {

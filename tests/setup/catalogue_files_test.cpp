@@ -10,6 +10,7 @@
 #include "platform/odbc/database.h"
 #include "platform/odbc/recordset.h"
 #include "setup/setup.h"
+#include "support/setup_options.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -78,10 +79,7 @@ TEST(CatalogueFiles, SetupLoadsTheFolderItIsGiven) {
     WriteFile(dir.file("cat/companies.csv"),
               "COMPNAME,NSENAME,BSENAME\nFoo Ltd,FOO,500001\nBar Ltd,BAR,\nBad Ltd,/x,\n");
     WriteFile(dir.file("cat/futures.csv"), "Underlying,Symbol\nNIFTY 50,NIFTY\n");
-    setup::Options options;
-    options.root = dir.file("Koravel");
-    options.dbFile = dir.file("Koravel/CompanyList.db");
-    options.odbcIni = dir.file("odbc.ini");
+    setup::Options options = testsupport::SetupOptionsIn(dir, "Koravel");
     options.catalogueDir = dir.file("cat");
     std::ostringstream out, err;
     ASSERT_EQ(setup::Run(options, out, err), 0) << err.str();

@@ -7,11 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "support/data_source_fixture.h"
 #include "platform/odbc/database.h"
 #include "platform/odbc/recordset.h"
 #include "setup/odbc_ini.h"
 #include "setup/setup.h"
+#include "support/data_source_fixture.h"
+#include "support/setup_options.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -79,9 +80,6 @@ struct Outcome {
 class SetupDsnTest : public ::testing::Test {
 protected:
     SetupDsnTest() {
-        m_options.root = m_dir.file("Koravel");
-        m_options.dbFile = m_dir.file("Koravel/CompanyList.db");
-        m_options.odbcIni = m_dir.file("odbc.ini");
         m_postgres = testsupport::PostgresConnInfo();
         if (DataSourceTestEngineIsPostgres() && m_postgres.empty())
             ADD_FAILURE() << "the PostgreSQL run names no server (PGHOST, PGDATABASE)";
@@ -135,7 +133,7 @@ protected:
     }
 
     TempDir m_dir;
-    setup::Options m_options;
+    setup::Options m_options = testsupport::SetupOptionsIn(m_dir, "Koravel");
     std::string m_postgres;
 };
 

@@ -13,6 +13,7 @@
 #include "platform/odbc/sql_dialect.h"
 #include "setup/schema.h"
 #include "setup/setup.h"
+#include "support/setup_options.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -120,14 +121,8 @@ TEST(SetupArguments, OptionsAndDefaults) {
 
 class SetupRunTest : public ::testing::Test {
 protected:
-    SetupRunTest() {
-        m_options.root = m_dir.file("Koravel");
-        m_options.dbFile = m_dir.file("Koravel/CompanyList.db");
-        m_options.odbcIni = m_dir.file("odbc.ini");
-    }
-
     TempDir m_dir;
-    setup::Options m_options;
+    setup::Options m_options = testsupport::SetupOptionsIn(m_dir, "Koravel");
 };
 
 TEST_F(SetupRunTest, SecondRunChangesNothing) {

@@ -6,20 +6,18 @@
 
 #include "db/recordsets.h"
 #include "setup/setup.h"
+#include "support/setup_options.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 struct Place {
     testsupport::TempDir dir;
-    setup::Options options;
+    setup::Options options = testsupport::SetupOptionsIn(dir, "root");
     bool postgres = false;
     std::string problem; // why the data source cannot be made
 
     Place() {
-        options.root = dir.file("root");
-        options.dbFile = dir.file("root/CompanyList.db");
-        options.odbcIni = dir.file("odbc.ini");
         setenv("ODBCINI", options.odbcIni.c_str(), 1);
         const char* engine = std::getenv("KORAVEL_TEST_ENGINE");
         postgres = engine && std::string(engine) == "postgresql";

@@ -1,17 +1,10 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
-#include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-namespace httplib {
-class Server;
-}
+#include "support/loopback_server.h"
 
 namespace testsupport {
 
@@ -41,14 +34,10 @@ public:
     std::vector<Seen> Requests() const;
 
 private:
-    std::unique_ptr<httplib::Server> m_server;
-    std::thread m_thread;
-    int m_port = 0;
     mutable std::mutex m_mutex;
     Reply m_reply;
     std::vector<Seen> m_seen;
-    std::condition_variable m_wake;
-    bool m_stopping = false;
+    LoopbackServer m_http; // last: it stops before the rest goes
 };
 
 } // namespace testsupport

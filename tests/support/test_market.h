@@ -8,15 +8,20 @@
 
 namespace testsupport {
 
-// The simulated market (seed 7) standing still at `clock` (IST), with the program's
-// services pointed at it.
-inline std::unique_ptr<marketserver::MarketServer>
-StartMarketAt(const std::string& clock = "2026-12-07 11:00:00") {
+// The simulated market of the tests: seed 7, standing still at `clock` (IST).
+inline marketserver::MarketOptions
+MarketOptionsAt(const std::string& clock = "2026-12-07 11:00:00") {
     marketserver::MarketOptions o;
     o.seed = 7;
     sim::VirtualClock::Parse(clock, o.clock.emplace());
     o.speed = 0;
-    auto market = marketserver::StartEmbeddedMarket(o);
+    return o;
+}
+
+// That market on loopback, with the program's services pointed at it.
+inline std::unique_ptr<marketserver::MarketServer>
+StartMarketAt(const std::string& clock = "2026-12-07 11:00:00") {
+    auto market = marketserver::StartEmbeddedMarket(MarketOptionsAt(clock));
     inet::ResetMarketConfig();
     if (market)
         inet::SetCommandLineMarket(market->BaseUrl());

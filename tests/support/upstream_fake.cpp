@@ -68,7 +68,7 @@ UpstreamFake::Reply UpstreamFake::Unauthorized() {
     return Reply{401, Fixture("yahoo_quote_v7_unauthorized.json")};
 }
 
-UpstreamFake::UpstreamFake() : m_server(std::make_unique<httplib::Server>()) {
+UpstreamFake::UpstreamFake() {
     Route(std::string(kChartPath) + "RELIANCE.NS",
           {200, Fixture("yahoo_chart_quote_RELIANCE.NS_1d_1d.json")});
     Route(std::string(kChartPath) + "^NSEI",
@@ -85,53 +85,30 @@ UpstreamFake::UpstreamFake() : m_server(std::make_unique<httplib::Server>()) {
            "application/zip"});
     Route(kBseCmFile, {200, Fixture("bse_cm_udiff_20260312.csv"), "text/csv"});
 
-    m_server->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+    m_http.Http().Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
         const std::size_t q = req.target.find('?');
+        int latencyMs = 0;
         {
             std::lock_guard lock(m_mutex);
             m_log.push_back({req.path, q == std::string::npos ? "" : req.target.substr(q + 1),
                              req.get_header_value("User-Agent")});
+            latencyMs = m_latencyMs;
         }
         const Reply reply = Answer(req.path);
-        if (reply.delayMs > 0 || m_latencyMs > 0) {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait_for(lock, std::chrono::milliseconds(reply.delayMs + m_latencyMs),
-                            [this] { return m_stopping; });
-        }
+        if (reply.delayMs > 0 || latencyMs > 0)
+            m_http.Pause(reply.delayMs + latencyMs);
         res.status = reply.status;
         for (const auto& [name, value] : reply.headers)
             res.set_header(name.c_str(), value);
-        if (reply.dropHalf) {
-            auto body = std::make_shared<std::string>(reply.body);
-            res.set_content_provider(
-                body->size(), reply.type.c_str(),
-                [body](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                    const std::size_t half = body->size() / 2;
-                    if (offset >= half)
-                        return false;
-                    sink.write(body->data() + offset, half - offset);
-                    return true;
-                });
-        } else {
+        if (reply.dropHalf)
+            SendHalfAndHangUp(res, reply.body, reply.type);
+        else
             res.set_content(reply.body, reply.type.c_str());
-        }
     });
-    m_port = m_server->bind_to_any_port("127.0.0.1");
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
-    for (int i = 0; i < 2000 && !m_server->is_running(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_http.Start();
 }
 
-UpstreamFake::~UpstreamFake() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_wake.notify_all();
-    m_server->stop();
-    if (m_thread.joinable())
-        m_thread.join();
-}
+UpstreamFake::~UpstreamFake() = default;
 
 UpstreamFake::Reply UpstreamFake::Answer(const std::string& path) {
     std::lock_guard lock(m_mutex);
@@ -151,7 +128,7 @@ UpstreamFake::Reply UpstreamFake::Answer(const std::string& path) {
 }
 
 std::string UpstreamFake::BaseUrl() const {
-    return "http://127.0.0.1:" + std::to_string(m_port);
+    return m_http.BaseUrl();
 }
 
 std::string UpstreamFake::Bases() const {

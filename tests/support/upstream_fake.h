@@ -1,18 +1,13 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
-namespace httplib {
-class Server;
-}
+#include "support/loopback_server.h"
 
 namespace testsupport {
 
@@ -86,12 +81,7 @@ public:
 private:
     Reply Answer(const std::string& path);
 
-    std::unique_ptr<httplib::Server> m_server;
-    std::thread m_thread;
-    int m_port = 0;
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_stopping = false;
     std::map<std::string, Reply> m_routes;
     struct Injection {
         std::string prefix;
@@ -101,6 +91,7 @@ private:
     std::vector<Injection> m_injections;
     std::vector<Request> m_log;
     int m_latencyMs = 0;
+    LoopbackServer m_http; // last: it stops before the rest goes
 };
 
 } // namespace testsupport

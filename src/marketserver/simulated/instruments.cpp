@@ -3,20 +3,14 @@
 #include <cmath>
 
 #include "catalogue/catalogue.h"
+#include "platform/base/arith.h"
 #include "platform/base/text.h"
 
 namespace sim {
 
 namespace {
 
-std::uint64_t Fnv1a(std::string_view s) {
-    std::uint64_t h = 1469598103934665603ULL;
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ULL;
-    }
-    return h;
-}
+using arith::Fnv1a;
 
 // A number in [0, 1) fixed by a name, for per-company traits that must not depend on
 // the run's random seed (volatility, volume level).

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/base/arith.h"
+
 namespace sim {
 
 namespace {
@@ -17,15 +19,6 @@ std::uint64_t Mix(std::uint64_t x) {
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
     return x ^ (x >> 31);
-}
-
-std::uint64_t HashText(std::string_view s) {
-    std::uint64_t h = 1469598103934665603ULL;
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ULL;
-    }
-    return h;
 }
 
 std::uint64_t Hash(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d = 0) {
@@ -71,13 +64,6 @@ double Octave(std::uint64_t seed, std::uint64_t key, int octave, std::int64_t da
 
 } // namespace
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    std::int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0)))
-        --q;
-    return q;
-}
-
 bool IsTradingDay(std::int64_t civilDay) {
     const std::int64_t dow = ((civilDay % 7) + 7 + 4) % 7; // 0 = Sunday
     return dow != 0 && dow != 6;
@@ -111,7 +97,7 @@ double PriceEngine::RoundToTick(const Instrument& inst, double value) {
 
 double PriceEngine::Close(int instrument, std::int64_t day) const {
     const Instrument& inst = m_universe.At(instrument);
-    const std::uint64_t key = HashText(inst.key);
+    const std::uint64_t key = arith::Fnv1a(inst.key);
     const double scale = inst.dailyVol / 0.015;
     // Slow swings over months plus a day's own move: prices wander but stay near their level.
     const double slow =
@@ -125,7 +111,7 @@ double PriceEngine::Close(int instrument, std::int64_t day) const {
 std::shared_ptr<const DayPath> PriceEngine::BuildPath(int instrument, std::int64_t day,
                                                       bool withVolume) const {
     const Instrument& inst = m_universe.At(instrument);
-    const std::uint64_t key = HashText(inst.key);
+    const std::uint64_t key = arith::Fnv1a(inst.key);
     const int n = std::max(1, inst.closeMinute - inst.openMinute);
 
     auto path = std::make_shared<DayPath>();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "marketserver/simulated/instruments.h"
+#include "platform/base/arith.h"
 
 namespace sim {
 
@@ -17,7 +18,7 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 // IST is UTC + 5:30.
 constexpr std::int64_t kIstOffsetSeconds = 5 * 3600 + 30 * 60;
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b);
+using arith::FloorDiv;
 bool IsTradingDay(std::int64_t civilDay); // Monday to Friday; no holiday calendar
 std::int64_t PreviousTradingDay(std::int64_t civilDay);
 

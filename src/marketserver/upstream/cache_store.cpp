@@ -35,15 +35,6 @@ bool ReadWhole(const std::string& path, std::string& out) {
 
 } // namespace
 
-std::uint64_t Fnv1a(std::string_view text) {
-    std::uint64_t h = 1469598103934665603ULL;
-    for (unsigned char c : text) {
-        h ^= c;
-        h *= 1099511628211ULL;
-    }
-    return h;
-}
-
 CacheStore::CacheStore(std::string dir, std::size_t memoryBytes)
     : m_dir(std::move(dir)), m_memoryBytes(memoryBytes) {
     if (m_dir.empty())

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/base/arith.h"
+
 namespace upstream {
 
 // One upstream answer as it was received.
@@ -59,7 +61,6 @@ private:
     int m_discarded = 0;
 };
 
-// 64-bit FNV-1a.
-std::uint64_t Fnv1a(std::string_view text);
+using arith::Fnv1a;
 
 } // namespace upstream

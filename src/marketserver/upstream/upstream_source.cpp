@@ -268,18 +268,21 @@ void UpstreamSource::WaitFor(const std::string& key, Steady::time_point deadline
 // ---------------------------------------------------------------------------------------
 // Quotes
 
-std::string UpstreamSource::ChartUrl(const std::string& symbol, const std::string& query) const {
-    return m_options.yahooBase + "/v8/finance/chart/" + EncodeComponent(symbol, true) + "?" + query;
+UpstreamSource::Job UpstreamSource::ChartJob(Kind kind, std::string key, const std::string& symbol,
+                                             const std::string& query) const {
+    Job j;
+    j.key = std::move(key);
+    j.kind = kind;
+    j.host = Host::Yahoo;
+    j.url =
+        m_options.yahooBase + "/v8/finance/chart/" + EncodeComponent(symbol, true) + "?" + query;
+    j.symbol = symbol;
+    return j;
 }
 
 UpstreamSource::Job UpstreamSource::QuoteJob(const std::string& symbol, int priority,
                                              std::int64_t order) const {
-    Job j;
-    j.key = "quote/" + symbol;
-    j.kind = Kind::Quote;
-    j.host = Host::Yahoo;
-    j.url = ChartUrl(symbol, "range=1d&interval=1d");
-    j.symbol = symbol;
+    Job j = ChartJob(Kind::Quote, "quote/" + symbol, symbol, "range=1d&interval=1d");
     j.priority = priority;
     j.order = order;
     return j;
@@ -366,12 +369,7 @@ std::optional<marketserver::QuoteValues> UpstreamSource::Known(const std::string
             v.yearHigh = std::max({y.high, v.high, v.last});
         }
         if (NowMs() >= y.expiresMs) {
-            Job j;
-            j.key = "year/" + symbol;
-            j.kind = Kind::Year;
-            j.host = Host::Yahoo;
-            j.url = ChartUrl(symbol, "range=1y&interval=1d");
-            j.symbol = symbol;
+            Job j = ChartJob(Kind::Year, "year/" + symbol, symbol, "range=1y&interval=1d");
             j.priority = kBackground;
             j.order = ++m_sequence;
             Enqueue(std::move(j));
@@ -557,6 +555,21 @@ std::optional<CacheEntry> UpstreamSource::Obtain(const Job& job, Steady::time_po
     return m_cache.Get(job.key);
 }
 
+Outcome UpstreamSource::ObtainChart(const Job& job, Steady::time_point deadline,
+                                    YahooChart& chart) {
+    const auto e = Obtain(job, deadline);
+    if (!e)
+        return Outcome::Unavailable;
+    if (e->notFound)
+        return Outcome::NotFound;
+    std::string why;
+    if (ParseYahooChart(e->body, chart, why) != ParseStatus::Ok) {
+        m_cache.Discard(job.key);
+        return Outcome::Unavailable;
+    }
+    return Outcome::Ok;
+}
+
 void UpstreamSource::RunPlain(const Job& job) {
     const HttpResult r = Fetch(job.host, job.url);
     const std::int64_t now = NowMs();
@@ -592,24 +605,13 @@ Outcome UpstreamSource::ChartData(const std::string& symbol, int days,
     const std::string target = UpstreamSymbol(symbol);
     if (target.empty())
         return Outcome::NotFound;
-    Job j;
-    j.kind = Kind::ChartData;
-    j.host = Host::Yahoo;
-    j.symbol = target;
-    j.range = days == 5 ? "5d" : "1d";
-    j.key = "chartdata/" + j.range + "/" + target;
-    j.url = ChartUrl(target, days == 5 ? "range=5d&interval=5m" : "range=1d&interval=1m");
-    const auto e = Obtain(j, deadline);
-    if (!e)
-        return Outcome::Unavailable;
-    if (e->notFound)
-        return Outcome::NotFound;
+    const std::string range = days == 5 ? "5d" : "1d";
+    Job j = ChartJob(Kind::ChartData, "chartdata/" + range + "/" + target, target,
+                     days == 5 ? "range=5d&interval=5m" : "range=1d&interval=1m");
+    j.range = range;
     YahooChart chart;
-    std::string why;
-    if (ParseYahooChart(e->body, chart, why) != ParseStatus::Ok) {
-        m_cache.Discard(j.key);
-        return Outcome::Unavailable;
-    }
+    if (const Outcome got = ObtainChart(j, deadline, chart); got != Outcome::Ok)
+        return got;
     out = ChartDataSheetFromChart(chart);
     return Outcome::Ok;
 }
@@ -635,24 +637,11 @@ Outcome UpstreamSource::Chart(const std::string& symbol, const std::string& rang
         query = "interval=1d&period1=" + std::to_string(windowStart - 86400LL * 300);
     }
     query += "&period2=" + std::to_string(nowS);
-    Job j;
-    j.kind = Kind::Chart;
-    j.host = Host::Yahoo;
-    j.symbol = target;
+    Job j = ChartJob(Kind::Chart, "chart/" + range + "/" + target, target, query);
     j.range = range;
-    j.key = "chart/" + range + "/" + target;
-    j.url = ChartUrl(target, query);
-    const auto e = Obtain(j, deadline);
-    if (!e)
-        return Outcome::Unavailable;
-    if (e->notFound)
-        return Outcome::NotFound;
     YahooChart chart;
-    std::string why;
-    if (ParseYahooChart(e->body, chart, why) != ParseStatus::Ok) {
-        m_cache.Discard(j.key);
-        return Outcome::Unavailable;
-    }
+    if (const Outcome got = ObtainChart(j, deadline, chart); got != Outcome::Ok)
+        return got;
     out = SeriesFromChart(chart, range, windowStart);
     return Outcome::Ok;
 }

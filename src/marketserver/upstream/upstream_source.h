@@ -149,9 +149,14 @@ private:
     // stale one is refreshed behind it); otherwise fetched, waiting until the deadline.
     std::optional<CacheEntry> Obtain(const Job& job,
                                      std::chrono::steady_clock::time_point deadline);
+    // A chart answer obtained so and read; one that does not read leaves the cache.
+    marketserver::Outcome
+    ObtainChart(const Job& job, std::chrono::steady_clock::time_point deadline, YahooChart& chart);
     void RunPlain(const Job& job);
 
-    std::string ChartUrl(const std::string& symbol, const std::string& query) const;
+    // A job for the chart service: its kind, cache key, symbol and the query of its address.
+    Job ChartJob(Kind kind, std::string key, const std::string& symbol,
+                 const std::string& query) const;
 
     UpstreamOptions m_options;
     HttpFetcher m_http;

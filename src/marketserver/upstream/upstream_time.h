@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/base/arith.h"
 #include "platform/base/clock.h"
 
 namespace upstream::timing {
@@ -19,12 +20,7 @@ inline constexpr std::int64_t kIstOffsetSeconds = 19800;
 // Days the exchange files are looked for, back from today.
 inline constexpr int kBhavcopyDays = 7;
 
-inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    std::int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0)))
-        --q;
-    return q;
-}
+using arith::FloorDiv;
 
 inline std::int64_t IstDay(std::int64_t nowMs) {
     return FloorDiv(FloorDiv(nowMs, 1000) + kIstOffsetSeconds, 86400);

@@ -6,6 +6,7 @@
 
 #include "marketserver/chart_data.h"
 #include "marketserver/upstream/json_fields.h"
+#include "platform/base/arith.h"
 
 namespace upstream {
 
@@ -13,12 +14,7 @@ using marketserver::OhlcBar;
 
 namespace {
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    std::int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0)))
-        --q;
-    return q;
-}
+using arith::FloorDiv;
 
 std::optional<SessionRange> Period(const QJsonValue& v) {
     if (!v.isObject())
