@@ -106,8 +106,7 @@ public:
     std::string QuoteResponse(const std::string& rawTarget, int* status = nullptr) const;
     // What a service path answers to a raw request target, faults aside: the server's
     // routing without a socket (tests and fuzzing).
-    void Answer(const std::string& rawTarget, int& status, std::string& body,
-                std::string& type);
+    void Answer(const std::string& rawTarget, int& status, std::string& body, std::string& type);
 
 private:
     void Route(const httplib::Request& req, httplib::Response& res);

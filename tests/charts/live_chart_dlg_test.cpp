@@ -13,9 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "charts/live_chart_dlg.h"
-#include "support/data_source_fixture.h"
 #include "db/watch_table.h"
 #include "platform/base/clock.h"
+#include "support/data_source_fixture.h"
 #include "support/temp_dir.h"
 #include "support/ui_hooks.h"
 

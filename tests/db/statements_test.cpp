@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue.h"
-#include "support/data_source_fixture.h"
 #include "db/operations.h"
 #include "db/recordsets.h"
 #include "db/statements.h"
+#include "support/data_source_fixture.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "support/data_source_fixture.h"
 #include "db/operations.h"
 #include "db/statements.h"
 #include "db/watch_table.h"
+#include "support/data_source_fixture.h"
 
 namespace {
 

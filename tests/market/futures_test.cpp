@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "controls/list_ctrl.h"
-#include "support/data_source_fixture.h"
 #include "market/futures_dlg.h"
 #include "market_fixture.h"
+#include "support/data_source_fixture.h"
 #include "support/ui_hooks.h"
 
 namespace {

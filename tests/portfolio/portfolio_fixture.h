@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "controls/list_ctrl.h"
-#include "support/data_source_fixture.h"
 #include "platform/ui/dialog.h"
 #include "portfolio/core/charges.h"
 #include "portfolio/core/portfolio_tables.h"
+#include "support/data_source_fixture.h"
 #include "support/fake_bar.h"
 
 void Set(ui::CDialog& dlg, int id, const std::string& text);

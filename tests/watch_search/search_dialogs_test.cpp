@@ -13,11 +13,11 @@
 #include <gtest/gtest.h>
 
 #include "controls/color_button.h"
-#include "support/data_source_fixture.h"
 #include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
 #include "platform/odbc/sql_dialect.h"
+#include "support/data_source_fixture.h"
 #include "support/temp_dir.h"
 #include "support/test_market.h"
 #include "support/ui_hooks.h"

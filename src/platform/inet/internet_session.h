@@ -108,6 +108,8 @@ public:
     void Close();
 
     const std::string& GetAgent() const { return m_agent; }
+    // The context the session was opened with; exceptions carry their transfer's own.
+    std::uintptr_t GetContext() const { return m_context; }
 
     // Stops every transfer of every session, now and later (program exit).
     static void CancelAll();
