@@ -92,6 +92,17 @@ void Empty(VARIANT* result) {
         VariantClear(result);
 }
 
+// The bars of a quotations text: records separated by '*', their fields by ','. Empty records
+// hold no bar and are passed over: the text starts with '*' when NIFTY has no value, and a
+// back-fill text ends with one.
+std::vector<std::vector<std::string>> BarRecords(BSTR* csv) {
+    std::vector<std::vector<std::string>> records;
+    for (const std::string& record : pellar::Split(csv ? BstrToString(*csv) : "", '*'))
+        if (!record.empty())
+            records.push_back(pellar::Split(record, ','));
+    return records;
+}
+
 HRESULT clsdll::Open() {
     ComPtr<IDispatch> app;
     if (HRESULT hr = com::CreateByProgId(kChartingProgram, IID_IDispatch, app.PutVoid());
@@ -201,12 +212,7 @@ HRESULT clsdll::fnAddQuotations(BSTR* strCSVData, VARIANT* result) {
     Empty(result);
     if (HRESULT hr = Open(); FAILED(hr))
         return hr;
-    const std::string data = strCSVData ? BstrToString(*strCSVData) : "";
-    for (const std::string& record : pellar::Split(data, '*')) {
-        // An empty record (the text starts with '*' when NIFTY has no value) holds no bar.
-        if (record.empty())
-            continue;
-        const std::vector<std::string> f = pellar::Split(record, ',');
+    for (const std::vector<std::string>& f : BarRecords(strCSVData)) {
         ComPtr<IDispatch> stock;
         bool found = false;
         if (HRESULT hr = FindStock(f[0], stock, found); FAILED(hr))
@@ -252,12 +258,7 @@ HRESULT clsdll::fnAddQuotationsforBackFill(BSTR* strStockName, BSTR* strCSVData,
     if (HRESULT hr = FindStock(strStockName ? BstrToString(*strStockName) : "", stock, found);
         FAILED(hr))
         return hr;
-    const std::string data = strCSVData ? BstrToString(*strCSVData) : "";
-    for (const std::string& record : pellar::Split(data, '*')) {
-        // The text ends with '*': the empty record after it holds no bar.
-        if (record.empty())
-            continue;
-        const std::vector<std::string> f = pellar::Split(record, ',');
+    for (const std::vector<std::string>& f : BarRecords(strCSVData)) {
         DATE when = 0;
         if (HRESULT hr = pellar::BackfillDate(f[0], when); FAILED(hr))
             return hr;

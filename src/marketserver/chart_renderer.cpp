@@ -72,6 +72,19 @@ void DrawLine(QPainter& p, const std::vector<double>& values, const std::vector<
     p.strokePath(path, pen);
 }
 
+namespace {
+
+// The plot's border: a crisp one-pixel line inside the plot, drawn over what the plot holds.
+void DrawFrame(QPainter& p, const QRectF& plot) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(kFrame, 1));
+    p.drawRect(plot.adjusted(0, 0, -1, -1));
+    p.restore();
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- drawing
 
 void Renderer::DrawHeader(QPainter& p, const std::vector<LegendItem>& legend) {
@@ -368,11 +381,7 @@ void Renderer::DrawPricePane(QPainter& p) {
     }
     p.restore();
 
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(kFrame, 1));
-    p.drawRect(plot.adjusted(0, 0, -1, -1));
-    p.restore();
+    DrawFrame(p, plot);
 }
 
 void Renderer::DrawTags(QPainter& p) {
@@ -497,11 +506,7 @@ void Renderer::DrawPane(QPainter& p, const Pane& pane) {
                  QPen(l.colour, l.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.restore();
 
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(kFrame, 1));
-    p.drawRect(plot.adjusted(0, 0, -1, -1));
-    p.restore();
+    DrawFrame(p, plot);
     DrawYLabels(p, plot, pane.axis, {});
 }
 

@@ -25,6 +25,23 @@ OhlcBar Aggregate(const Instrument& inst, const Listing& l, const DayPath& p, st
     return b;
 }
 
+struct Sessions {
+    std::vector<std::int64_t> days; // oldest first; the last is the session of istNow
+    std::int64_t elapsed = 0;       // seconds into the last one
+};
+
+// The `sessions` trading days up to the one of istNow.
+Sessions LastSessions(const PriceEngine& engine, const Instrument& inst, CivilSeconds istNow,
+                      int sessions) {
+    std::int64_t day = 0;
+    Sessions s;
+    engine.SessionAt(inst, istNow, day, s.elapsed);
+    s.days.push_back(day);
+    while (static_cast<int>(s.days.size()) < sessions)
+        s.days.insert(s.days.begin(), PreviousTradingDay(s.days.front()));
+    return s;
+}
+
 } // namespace
 
 std::int64_t UtcOfLocalMinute(const Instrument& inst, std::int64_t day, int minuteOfDay) {
@@ -35,14 +52,11 @@ std::int64_t UtcOfLocalMinute(const Instrument& inst, std::int64_t day, int minu
 std::vector<OhlcBar> IntradayBars(const PriceEngine& engine, const Listing& listing,
                                   CivilSeconds istNow, int sessions, int width) {
     const Instrument& inst = engine.universe().At(listing.instrument);
-    std::int64_t day = 0, elapsed = 0;
-    engine.SessionAt(inst, istNow, day, elapsed);
-    std::vector<std::int64_t> days{day};
-    while (static_cast<int>(days.size()) < sessions)
-        days.insert(days.begin(), PreviousTradingDay(days.front()));
+    const Sessions last = LastSessions(engine, inst, istNow, sessions);
+    const std::int64_t day = last.days.back(), elapsed = last.elapsed;
 
     std::vector<OhlcBar> bars;
-    for (std::int64_t d : days) {
+    for (std::int64_t d : last.days) {
         const auto path = engine.Path(listing.instrument, d);
         const int n = static_cast<int>(path->price.size()) - 1;
         const int upTo = d == day ? static_cast<int>(std::min<std::int64_t>(elapsed / 60, n)) : n;
@@ -61,14 +75,11 @@ std::vector<OhlcBar> IntradayBars(const PriceEngine& engine, const Listing& list
 std::vector<OhlcBar> DailyBars(const PriceEngine& engine, const Listing& listing,
                                CivilSeconds istNow, int sessions) {
     const Instrument& inst = engine.universe().At(listing.instrument);
-    std::int64_t day = 0, elapsed = 0;
-    engine.SessionAt(inst, istNow, day, elapsed);
-    std::vector<std::int64_t> days{day};
-    while (static_cast<int>(days.size()) < sessions)
-        days.insert(days.begin(), PreviousTradingDay(days.front()));
+    const Sessions last = LastSessions(engine, inst, istNow, sessions);
+    const std::int64_t day = last.days.back();
     std::vector<OhlcBar> bars;
-    bars.reserve(days.size());
-    for (std::int64_t d : days) {
+    bars.reserve(last.days.size());
+    for (std::int64_t d : last.days) {
         if (engine.Cancelled())
             break;
         OhlcBar b;
