@@ -8,22 +8,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "controls/core/watch_columns.h"
 #include "platform/base/text.h"
 #include "quotes/indian_number.h"
 
 namespace amilink {
 
 namespace {
-
-enum Cell {
-    kExchange = 1,
-    kSymbol = 2,
-    kPrice = 3,
-    kVolume = 6,
-    kPrevVolume = 15,
-    kTaken = 16,
-    kPrevPrice = 17
-};
 
 std::string NoCommas(const std::string& s) {
     return text::RemoveChar(s, ',');
@@ -45,14 +36,14 @@ std::string LiveFeedText(double previousNifty, double nifty, double previousSens
         text += "*SENSEX," + text::FormatFixed(previousSensex, 2) + "," +
                 text::FormatFixed(sensex, 2) + ",0";
     for (const RowCells& cells : rows) {
-        if (cells(kExchange) != "NSE")
+        if (cells(kWcIndex) != "NSE")
             continue;
-        if (ParseListNumber(cells(kPrevPrice)) == 0)
+        if (ParseListNumber(cells(kWcPrevPrice)) == 0)
             continue;
-        std::string record = "*" + cells(kSymbol) + ",";
-        record += NoCommas(cells(kPrevPrice)) + "," + NoCommas(cells(kPrice)) + ",";
-        if (LongOf(cells(kTaken)) > 0)
-            record += std::to_string(LongOf(cells(kVolume)) - LongOf(cells(kPrevVolume))) + ",";
+        std::string record = "*" + cells(kWcSymbol) + ",";
+        record += NoCommas(cells(kWcPrevPrice)) + "," + NoCommas(cells(kWcPrice)) + ",";
+        if (LongOf(cells(kWcTaken)) > 0)
+            record += std::to_string(LongOf(cells(kWcVolume)) - LongOf(cells(kWcPrevVolume))) + ",";
         else
             record += "0";
         text += record;

@@ -6,22 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "controls/core/watch_columns.h"
 #include "platform/base/paths.h"
 #include "platform/base/symbol_name.h"
 #include "platform/base/text.h"
 #include "quotes/indian_number.h"
 
 namespace {
-
-enum Cell {
-    kExchange = 1,
-    kSymbol = 2,
-    kPrice = 3,
-    kVolume = 6,
-    kPrevVolume = 15,
-    kTaken = 16,
-    kPrevPrice = 17
-};
 
 struct FileCloser {
     void operator()(std::FILE* f) const {
@@ -126,12 +117,13 @@ bool AppendLine(const std::string& path, const std::string& line, LogFiles* file
 
 // One stock's bar, from its list cells.
 std::string StockBar(const RowCells& cells, const LogStamp& stamp, bool volumeWhenTaken) {
-    const bool taken = Number(cells, kTaken) >= 1;
+    const bool taken = Number(cells, kWcTaken) >= 1;
     const std::string volume =
-        volumeWhenTaken && taken ? std::to_string(Whole(cells, kVolume) - Whole(cells, kPrevVolume))
-                                 : "0";
-    return BarLine(cells(kSymbol), stamp.date, stamp.time, Number(cells, kPrevPrice),
-                   Number(cells, kPrice), volume);
+        volumeWhenTaken && taken
+            ? std::to_string(Whole(cells, kWcVolume) - Whole(cells, kWcPrevVolume))
+            : "0";
+    return BarLine(cells(kWcSymbol), stamp.date, stamp.time, Number(cells, kWcPrevPrice),
+                   Number(cells, kWcPrice), volume);
 }
 
 } // namespace
@@ -243,11 +235,11 @@ int IntradayStocks(const std::string& root, const LogStamp& stamp,
                    const std::vector<RowCells>& rows, const LogReporter& report, LogFiles* files) {
     EnsureFolder(IntradayFolder(root, stamp.dateFolder));
     for (const RowCells& cells : rows) {
-        if (cells(kExchange) != "NSE" || Number(cells, kTaken) <= 0 ||
-            Number(cells, kPrevPrice) == 0)
+        if (cells(kWcIndex) != "NSE" || Number(cells, kWcTaken) <= 0 ||
+            Number(cells, kWcPrevPrice) == 0)
             continue;
         const std::optional<std::string> path =
-            IntradayFile(root, stamp.dateFolder, cells(kSymbol));
+            IntradayFile(root, stamp.dateFolder, cells(kWcSymbol));
         if (!path)
             continue; // no symbol, no file
         bool written = false;
@@ -284,7 +276,7 @@ int WriteLiveDataFile(const std::string& root, const LocalTime& now, const Index
         text += BarLine("NIFTY", stamp.date, stamp.time, indices.previousNifty, indices.nifty.last,
                         "0");
     for (const RowCells& cells : rows)
-        if (cells(kExchange) == "NSE" && Number(cells, kPrevPrice) != 0)
+        if (cells(kWcIndex) == "NSE" && Number(cells, kWcPrevPrice) != 0)
             text += StockBar(cells, stamp, true);
     bool written = false;
     if (files) {

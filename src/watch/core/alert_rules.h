@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "controls/core/cell_colors.h"
+#include "controls/core/watch_columns.h"
 #include "platform/base/clock.h"
 
 // The watch list's check boxes that decide colours, pop-ups and logging.
@@ -14,29 +15,6 @@ struct WatchChecks {
     bool yearHiLo = false;    // "YEAR Hi/Lo"
     bool intraday = false;    // "Intraday"
     bool liveData = false;    // "LiveData"
-};
-
-// Columns of the watch list whose texts the rules read.
-enum WatchColumn {
-    kWcName = 0,
-    kWcIndex = 1,
-    kWcSymbol = 2,
-    kWcPrice = 3,
-    kWcChange = 4,
-    kWcPercent = 5,
-    kWcVolume = 6,
-    kWcOpen = 7,
-    kWcHigh = 8,
-    kWcLow = 9,
-    kWcYearLow = 10,
-    kWcYearHigh = 11,
-    kWcAlert = 12,
-    kWcLower = 13,
-    kWcUpper = 14,
-    kWcPrevVolume = 15,
-    kWcTaken = 16,
-    kWcPrevPrice = 17,
-    kWatchColumns = 18,
 };
 
 // A cell's colours from its row's texts and the check boxes: the alert colours of the
