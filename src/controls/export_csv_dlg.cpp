@@ -8,6 +8,7 @@
 #include "controls/color_button.h"
 #include "controls/core/export_name.h"
 #include "platform/base/clock.h"
+#include "platform/base/paths.h"
 #include "platform/base/text.h"
 #include "platform/base/validate.h"
 
@@ -74,4 +75,17 @@ bool WriteExportFile(QWidget* parent, const std::string& path, const std::string
     ui::messageBox(what + " present displayed data is exported Successfully at \n" + path,
                    ui::MB_OK, parent);
     return true;
+}
+
+std::optional<std::string> AskExportPath(QWidget* parent, bool hasData,
+                                         const std::string& noDataText, const std::string& folder,
+                                         const std::string& prefix) {
+    if (!hasData) {
+        ui::messageBox(noDataText, ui::MB_OK, parent);
+        return std::nullopt;
+    }
+    CExportCsvDlg ask(parent);
+    if (ask.DoModal() != ui::IDOK)
+        return std::nullopt;
+    return paths::Join(paths::DataPath(folder), prefix + ask.GetFileName() + ".csv");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/ui/dialog.h"
@@ -30,3 +31,14 @@ private:
 // "<what> present displayed data is exported Successfully at" and the path, or why not.
 bool WriteExportFile(QWidget* parent, const std::string& path, const std::string& bytes,
                      const std::string& what);
+
+// What the quote lists answer to an export before they got any data.
+inline constexpr const char* kNoDataToExport =
+    "There is no data to export, Please first \"Get Latest Data\"";
+
+// Asks for an export file's name and gives its path: "<prefix><name>.csv" in the data folder
+// `folder`. Nothing when there is no data to export (the user is told `noDataText`) or the user
+// cancels.
+std::optional<std::string> AskExportPath(QWidget* parent, bool hasData,
+                                         const std::string& noDataText, const std::string& folder,
+                                         const std::string& prefix = "");

@@ -364,17 +364,12 @@ void CToppersDlg::OnAddToWatchList() {
 }
 
 void CToppersDlg::OnExport() {
-    if (m_list->GetItemCount() == 0) {
-        ui::messageBox("There is no data to export, Please first \"Get Latest Data\"", ui::MB_OK,
-                       this);
+    const auto path =
+        AskExportPath(this, m_list->GetItemCount() != 0, kNoDataToExport, paths::kToppersData,
+                      std::string(ToppersExchangeName(m_nListExchange)) + "_");
+    if (!path)
         return;
-    }
-    CExportCsvDlg ask(this);
-    if (ask.DoModal() != ui::IDOK)
-        return;
-    m_strExportPath = paths::Join(paths::DataPath(paths::kToppersData),
-                                  std::string(ToppersExchangeName(m_nListExchange)) + "_" +
-                                      ask.GetFileName() + ".csv");
+    m_strExportPath = *path;
     std::vector<RowCells> cells;
     for (int r = 0, n = m_list->GetItemCount(); r < n; ++r)
         cells.push_back([this, r](int c) { return m_list->GetItemText(r, c); });

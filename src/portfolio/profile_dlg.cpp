@@ -336,14 +336,12 @@ void CProfileDlg::OnProfitCalc() {
 }
 
 void CProfileDlg::OnExport() {
-    if (m_deliveryList->GetItemCount() == 0 && m_intradayList->GetItemCount() == 0) {
-        ui::messageBox("There is no data to export", ui::MB_OK, this);
+    const auto path = AskExportPath(
+        this, m_deliveryList->GetItemCount() != 0 || m_intradayList->GetItemCount() != 0,
+        "There is no data to export", paths::kProfileData);
+    if (!path)
         return;
-    }
-    CExportCsvDlg ask(this);
-    if (ask.DoModal() != ui::IDOK)
-        return;
-    m_strExportPath = paths::Join(paths::DataPath(paths::kProfileData), ask.GetFileName() + ".csv");
+    m_strExportPath = *path;
     auto section = [this](int t, const std::vector<ProfileRow>& rows) {
         return ProfileExportSection{&rows, GetDlgItemText(kIds[t].cost),
                                     GetDlgItemText(kIds[t].get), GetDlgItemText(kIds[t].pl)};

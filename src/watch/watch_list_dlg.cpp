@@ -479,16 +479,11 @@ void CWatchListDlg::OnSetAlert() {
 }
 
 void CWatchListDlg::OnExport() {
-    if (m_list->GetItemCount() == 0) {
-        ui::messageBox("There is no data to export, Please first \"Get Latest Data\"", ui::MB_OK,
-                       this);
+    const auto path =
+        AskExportPath(this, m_list->GetItemCount() != 0, kNoDataToExport, paths::kWatchListData);
+    if (!path)
         return;
-    }
-    CExportCsvDlg ask(this);
-    if (ask.DoModal() != ui::IDOK)
-        return;
-    m_strExportPath =
-        paths::Join(paths::DataPath(paths::kWatchListData), ask.GetFileName() + ".csv");
+    m_strExportPath = *path;
     WriteExportFile(this, m_strExportPath, WatchExportCsv(WatchRowsCells(Rows())), "WatchList");
 }
 
