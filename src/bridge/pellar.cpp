@@ -79,6 +79,7 @@ private:
     ~clsdll() { --g_objects; }
     HRESULT Open();
     HRESULT FindStock(const std::string& symbol, ComPtr<IDispatch>& stock, bool& found);
+    HRESULT StockCount(std::int32_t& n);
     HRESULT RefreshAll() { return com::CallMethod(m_app.Get(), "RefreshAll", {}, nullptr); }
     static HRESULT AddQuotation(IDispatch* stock, DATE when, ComPtr<IDispatch>& quotation);
 
@@ -112,13 +113,17 @@ HRESULT clsdll::Open() {
     return com::GetObject(m_app.Get(), "Stocks", m_stocks);
 }
 
-HRESULT clsdll::FindStock(const std::string& symbol, ComPtr<IDispatch>& stock, bool& found) {
-    found = false;
+HRESULT clsdll::StockCount(std::int32_t& n) {
     Variant count;
     if (HRESULT hr = com::GetProperty(m_stocks.Get(), "Count", &count); FAILED(hr))
         return hr;
+    return com::ToInt32(count, n);
+}
+
+HRESULT clsdll::FindStock(const std::string& symbol, ComPtr<IDispatch>& stock, bool& found) {
+    found = false;
     std::int32_t n = 0;
-    if (HRESULT hr = com::ToInt32(count, n); FAILED(hr))
+    if (HRESULT hr = StockCount(n); FAILED(hr))
         return hr;
     for (std::int32_t i = 0; i < n; ++i) {
         Variant item;
@@ -194,11 +199,8 @@ HRESULT clsdll::fnDeleteAllStocks(VARIANT* result) {
     // Works on the collection the last opening call of this instance stored.
     if (!m_stocks || !m_app)
         return kObjectNotSet;
-    Variant count;
-    if (HRESULT hr = com::GetProperty(m_stocks.Get(), "Count", &count); FAILED(hr))
-        return hr;
     std::int32_t n = 0;
-    if (HRESULT hr = com::ToInt32(count, n); FAILED(hr))
+    if (HRESULT hr = StockCount(n); FAILED(hr))
         return hr;
     for (std::int32_t i = 0; i < n; ++i)
         if (HRESULT hr =

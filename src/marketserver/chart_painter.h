@@ -127,6 +127,7 @@ private:
     void PrepareTimeAxis();
 
     void DrawNoData(QPainter& p);
+    QString Title() const;
     void DrawHeader(QPainter& p, const std::vector<LegendItem>& legend);
     void DrawGrid(QPainter& p, const QRectF& plot, const Axis& axis);
     void DrawYLabels(QPainter& p, const QRectF& plot, const Axis& axis,

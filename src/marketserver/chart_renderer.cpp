@@ -106,10 +106,7 @@ void Renderer::DrawHeader(QPainter& p, const std::vector<LegendItem>& legend) {
     const QRectF titleRow(left, 2, right - left, m_g.titleH);
     p.drawText(titleRow, Qt::AlignRight | Qt::AlignVCenter, when);
 
-    QString title = QString::fromStdString(m_main.symbol);
-    if (!m_main.name.empty())
-        title =
-            QString::fromStdString(m_main.name) + QStringLiteral(" (") + title + QLatin1Char(')');
+    const QString title = Title();
     p.setFont(m_titleFont);
     p.setPen(kInk);
     const QFontMetricsF tfm(m_titleFont);
@@ -524,11 +521,16 @@ void Renderer::DrawTimeAxis(QPainter& p) {
     }
 }
 
+// "Name (SYMBOL)", or the symbol alone when the name is not known.
+QString Renderer::Title() const {
+    const QString symbol = QString::fromStdString(m_main.symbol);
+    if (m_main.name.empty())
+        return symbol;
+    return QString::fromStdString(m_main.name) + QStringLiteral(" (") + symbol + QLatin1Char(')');
+}
+
 void Renderer::DrawNoData(QPainter& p) {
-    QString title = QString::fromStdString(m_main.symbol);
-    if (!m_main.name.empty())
-        title =
-            QString::fromStdString(m_main.name) + QStringLiteral(" (") + title + QLatin1Char(')');
+    const QString title = Title();
     p.setFont(m_titleFont);
     p.setPen(kInk);
     const QRectF titleRow(m_g.margin, 2, m_g.width - 2 * m_g.margin, m_g.titleH);
