@@ -13,6 +13,7 @@
 #include "platform/com/com.h"
 #include "platform/com/dispatch.h"
 #include "support/temp_dir.h"
+#include "wall_clock.h"
 
 namespace {
 
@@ -51,8 +52,7 @@ BENCHMARK(BM_BackfillBars)
     ->Arg(10000)
     ->Arg(50000)
     ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+    ->Apply(benchsupport::WallClockMs);
 
 } // namespace
 

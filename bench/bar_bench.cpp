@@ -12,6 +12,7 @@
 #include "platform/inet/service_url.h"
 #include "quotes/line_fetch.h"
 #include "support/test_market.h"
+#include "wall_clock.h"
 
 namespace {
 
@@ -33,10 +34,7 @@ void BM_StartToFirstPaintedRefresh(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StartToFirstPaintedRefresh)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(10)
-    ->UseRealTime();
+BENCHMARK(BM_StartToFirstPaintedRefresh)->Iterations(10)->Apply(benchsupport::WallClockMs);
 
 void BM_RefreshHandlerBarAlone(benchmark::State& state) {
     CMainBarDlg bar;

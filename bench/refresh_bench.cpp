@@ -30,6 +30,7 @@
 #include "quotes/line_fetch.h"
 #include "support/temp_dir.h"
 #include "support/test_market.h"
+#include "wall_clock.h"
 #include "watch/watch_list_dlg.h"
 
 namespace {
@@ -156,10 +157,7 @@ void BM_ProcessStartToFirstQuotes(benchmark::State& state) {
     }
     state.counters["reported_ms"] = reported / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_ProcessStartToFirstQuotes)
-    ->Iterations(5)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_ProcessStartToFirstQuotes)->Iterations(5)->Apply(benchsupport::WallClockMs);
 
 } // namespace
 

@@ -22,6 +22,7 @@
 #include "support/fake_bar.h"
 #include "support/temp_dir.h"
 #include "support/test_market.h"
+#include "wall_clock.h"
 
 namespace {
 
@@ -59,20 +60,12 @@ void RunFetches(benchmark::State& state, int batchLimit) {
 void BM_ToppersNseAllBatchesAtOnce(benchmark::State& state) {
     RunFetches(state, 0);
 }
-BENCHMARK(BM_ToppersNseAllBatchesAtOnce)
-    ->Arg(0)
-    ->Arg(100)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_ToppersNseAllBatchesAtOnce)->Arg(0)->Arg(100)->Apply(benchsupport::WallClockMs);
 
 void BM_ToppersNseOneRequestAtATime(benchmark::State& state) {
     RunFetches(state, 1);
 }
-BENCHMARK(BM_ToppersNseOneRequestAtATime)
-    ->Arg(0)
-    ->Arg(100)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_ToppersNseOneRequestAtATime)->Arg(0)->Arg(100)->Apply(benchsupport::WallClockMs);
 
 // The network part alone: the same batches on worker threads, without the page, the data
 // source or the list.
@@ -101,12 +94,12 @@ void RunBatchesOnly(benchmark::State& state, bool parallel) {
 void BM_ToppersNseBatchesOnlyAtOnce(benchmark::State& state) {
     RunBatchesOnly(state, true);
 }
-BENCHMARK(BM_ToppersNseBatchesOnlyAtOnce)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ToppersNseBatchesOnlyAtOnce)->Apply(benchsupport::WallClockMs);
 
 void BM_ToppersNseBatchesOnlyOneAtATime(benchmark::State& state) {
     RunBatchesOnly(state, false);
 }
-BENCHMARK(BM_ToppersNseBatchesOnlyOneAtATime)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ToppersNseBatchesOnlyOneAtATime)->Apply(benchsupport::WallClockMs);
 
 // Toppers of a catalogue of N companies with 200 ms per answer, as over the internet: the
 // page's own cap on batches in flight and the market's pool decide how many rounds it takes.
@@ -144,8 +137,7 @@ BENCHMARK(BM_ToppersCatalogueAt200ms)
     ->Arg(2000)
     ->Arg(5000)
     ->Iterations(3)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+    ->Apply(benchsupport::WallClockMs);
 
 } // namespace
 

@@ -16,6 +16,7 @@
 #include "platform/base/text.h"
 #include "support/temp_dir.h"
 #include "support/upstream_fake.h"
+#include "wall_clock.h"
 
 namespace {
 
@@ -141,8 +142,7 @@ BENCHMARK(BM_FirstAnswer)
     ->Arg(0)
     ->Arg(1)
     ->Iterations(3)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+    ->Apply(benchsupport::WallClockMs);
 
 } // namespace
 
