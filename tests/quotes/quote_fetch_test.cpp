@@ -10,30 +10,14 @@
 #include "quotes/quote_request.h"
 #include "support/posted_messages.h"
 #include "support/scripted_server.h"
-#include "support/test_market.h"
+#include "support/suite_market.h"
 
 namespace {
 
 using testsupport::PostedMessages;
 
-class QuoteFetchTest : public ::testing::Test {
+class QuoteFetchTest : public testsupport::SuiteMarketTest<> {
 protected:
-    static void SetUpTestSuite() {
-        s_market = testsupport::StartMarketAt().release();
-        ASSERT_NE(s_market, nullptr);
-    }
-    static void TearDownTestSuite() {
-        delete s_market;
-        s_market = nullptr;
-    }
-    void SetUp() override {
-        inet::ResetMarketConfig();
-        inet::SetCommandLineMarket(s_market->BaseUrl());
-        s_market->ClearFaults();
-        s_market->ClearLog();
-    }
-    void TearDown() override { inet::ResetMarketConfig(); }
-
     // Runs the worker on this thread and returns the wParam it posted.
     static msg::WPARAM RunWorker(const std::string& url) {
         PostedMessages posted;
@@ -47,11 +31,7 @@ protected:
         EXPECT_EQ(m->lParam, 0);
         return m->wParam;
     }
-
-    static marketserver::MarketServer* s_market;
 };
-
-marketserver::MarketServer* QuoteFetchTest::s_market = nullptr;
 
 TEST_F(QuoteFetchTest, CompleteReadFillsQuoteLinesInRequestOrder) {
     QuoteLines.RemoveAll();

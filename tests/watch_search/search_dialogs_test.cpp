@@ -18,8 +18,8 @@
 #include "platform/inet/service_url.h"
 #include "platform/odbc/sql_dialect.h"
 #include "support/data_source_fixture.h"
+#include "support/suite_market.h"
 #include "support/temp_dir.h"
-#include "support/test_market.h"
 #include "support/ui_hooks.h"
 #include "watch/new_listing_dlg.h"
 #include "watch/search_company_dlg.h"
@@ -74,32 +74,13 @@ void Type(const ui::CDialog& dlg, int id, const char* text) {
 }
 
 // A fresh catalogue per test and the simulated market on loopback.
-class SearchDialogsTest : public DataSourceTest {
+class SearchDialogsTest : public testsupport::SuiteMarketTest<DataSourceTest> {
 protected:
-    static void SetUpTestSuite() {
-        s_market = testsupport::StartMarketAt().release();
-        ASSERT_NE(s_market, nullptr);
-    }
-    static void TearDownTestSuite() {
-        delete s_market;
-        s_market = nullptr;
-    }
-    void SetUp() override {
-        DataSourceTest::SetUp();
-        inet::ResetMarketConfig();
-        inet::SetCommandLineMarket(s_market->BaseUrl());
-        s_market->ClearFaults();
-        s_market->ClearLog();
-    }
     void TearDown() override {
         ui::SetModalHook(nullptr);
-        inet::ResetMarketConfig();
+        SuiteMarketTest::TearDown();
     }
-
-    static marketserver::MarketServer* s_market;
 };
-
-marketserver::MarketServer* SearchDialogsTest::s_market = nullptr;
 
 TEST_F(SearchDialogsTest, SearchRunsOnTypingSearchEnterAndTheRadios) {
     MessageBoxRecorder boxes;

@@ -3,8 +3,11 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 
@@ -35,6 +38,16 @@ inline std::optional<std::int64_t> Integer(const QJsonObject& o, const char* key
 inline std::string Text(const QJsonObject& o, const char* key) {
     const QJsonValue v = o.value(QLatin1String(key));
     return v.isString() ? v.toString().toStdString() : std::string();
+}
+
+// The answer as a JSON object; nothing when it is not JSON or not an object.
+inline std::optional<QJsonObject> Object(std::string_view text) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(
+        QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return std::nullopt;
+    return doc.object();
 }
 
 } // namespace upstream::json

@@ -65,14 +65,12 @@ std::int64_t LocalDay(std::int64_t utc, int gmtoffset) {
 } // namespace
 
 ParseStatus ParseYahooChart(std::string_view text, YahooChart& out, std::string& why) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(
-        QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+    const std::optional<QJsonObject> doc = upstream::json::Object(text);
+    if (!doc) {
         why = "not JSON";
         return ParseStatus::Malformed;
     }
-    const QJsonObject chart = doc.object().value("chart").toObject();
+    const QJsonObject chart = doc->value("chart").toObject();
     if (chart.isEmpty()) {
         why = "no chart object";
         return ParseStatus::Malformed;

@@ -26,14 +26,12 @@ bool IsIndian(const std::string& exchange) {
 
 ParseStatus ParseYahooSearch(std::string_view text, std::vector<marketserver::LookupRow>& rows,
                              std::string& why) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(
-        QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+    const std::optional<QJsonObject> doc = upstream::json::Object(text);
+    if (!doc) {
         why = "not JSON";
         return ParseStatus::Malformed;
     }
-    const QJsonValue quotes = doc.object().value("quotes");
+    const QJsonValue quotes = doc->value("quotes");
     if (!quotes.isArray()) {
         why = "no quotes list";
         return ParseStatus::Malformed;
