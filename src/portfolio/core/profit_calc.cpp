@@ -2,20 +2,27 @@
 
 #include "quotes/indian_number.h"
 
-double CalcBuyCharges(std::int64_t n, double c, const BrokerRates& r) {
+namespace {
+
+// Brokerage and its service tax per share (each rounded to four places) with the other charges,
+// for every share, plus the securities transaction tax on the whole (rounded to paise).
+double Charges(std::int64_t n, double price, double brokerage, double serviceTax, double stt,
+               double others) {
     const double nd = static_cast<double>(n);
-    const double t = RoundTo(c * r.rST * r.rB * 0.0001, 4);
-    const double u = RoundTo(c * r.rB * 0.01, 4) + t;
-    const double w = (u + c * r.rO * 0.01) * nd;
-    return RoundTo(nd * c * r.rSTT * 0.01, 2) + w;
+    const double tax = RoundTo(price * serviceTax * brokerage * 0.0001, 4);
+    const double perShare = RoundTo(price * brokerage * 0.01, 4) + tax;
+    const double all = (perShare + price * others * 0.01) * nd;
+    return RoundTo(nd * price * stt * 0.01, 2) + all;
+}
+
+} // namespace
+
+double CalcBuyCharges(std::int64_t n, double c, const BrokerRates& r) {
+    return Charges(n, c, r.rB, r.rST, r.rSTT, r.rO);
 }
 
 double CalcSellCharges(std::int64_t n, double p, const BrokerRates& r) {
-    const double nd = static_cast<double>(n);
-    const double s = RoundTo(p * r.sST * r.sB * 0.0001, 4);
-    const double v = RoundTo(p * r.sB * 0.01, 4) + s;
-    const double x = (v + p * r.sO * 0.01) * nd;
-    return RoundTo(nd * p * r.sSTT * 0.01, 2) + x;
+    return Charges(n, p, r.sB, r.sST, r.sSTT, r.sO);
 }
 
 std::optional<double> TargetSellingPrice(std::int64_t n1, double c1, double gain,
