@@ -35,6 +35,11 @@ template <class Hook> Hook Current(const Hook& hook) {
     return hook;
 }
 
+template <class Hook> void Install(Hook& slot, Hook hook) {
+    std::lock_guard lock(g_hookMutex);
+    slot = std::move(hook);
+}
+
 // The modal loops running now, innermost last. User-interface thread only.
 struct ModalEntry {
     QPointer<QWidget> window;
@@ -303,23 +308,19 @@ void OpenWebAddress(const std::string& url, QWidget* parent) {
 }
 
 void SetMessageBoxHook(MessageBoxHook hook) {
-    std::lock_guard lock(g_hookMutex);
-    g_messageBoxHook = std::move(hook);
+    Install(g_messageBoxHook, std::move(hook));
 }
 
 void SetModalHook(ModalHook hook) {
-    std::lock_guard lock(g_hookMutex);
-    g_modalHook = std::move(hook);
+    Install(g_modalHook, std::move(hook));
 }
 
 void SetMenuHook(MenuHook hook) {
-    std::lock_guard lock(g_hookMutex);
-    g_menuHook = std::move(hook);
+    Install(g_menuHook, std::move(hook));
 }
 
 void SetOpenUrlHook(OpenUrlHook hook) {
-    std::lock_guard lock(g_hookMutex);
-    g_openUrlHook = std::move(hook);
+    Install(g_openUrlHook, std::move(hook));
 }
 
 } // namespace ui
