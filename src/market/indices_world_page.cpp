@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 
+#include "controls/banner.h"
 #include "controls/color_button.h"
 #include "controls/quote_lists.h"
 #include "market/indices_dlg.h"
@@ -26,14 +27,6 @@ const Column kColumns[market::kQuotePageColumns] = {
 
 constexpr int kWidth = 388;
 constexpr int kBannerHeight = 13;
-
-// The banners over the lists: the program's gradient with the caption drawn in white.
-void MakeBanner(QLabel* label) {
-    label->setStyleSheet(
-        "QLabel { color: white; font-weight: bold;"
-        " background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #103a78, stop:0.6 #3f8fd8,"
-        " stop:1 #d5f7ff); }");
-}
 
 } // namespace
 

@@ -8,6 +8,7 @@
 
 #include "app/main_bar_dlg.h"
 #include "app/tour.h"
+#include "controls/banner.h"
 #include "controls/color_button.h"
 #include "controls/export_csv_dlg.h"
 #include "controls/quote_lists.h"
@@ -58,12 +59,8 @@ CToppersDlg::~CToppersDlg() {
 
 void CToppersDlg::BuildTemplate() {
     SetTemplateSize(388, 349);
-    auto* strip =
-        AddStatic(-1, "  Find Market Toppers", 0, 0, 388, 13, Qt::AlignLeft | Qt::AlignVCenter);
-    strip->setStyleSheet(
-        "QLabel { color: white; font-weight: bold;"
-        " background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #103a78, stop:0.6 #3f8fd8,"
-        " stop:1 #d5f7ff); }");
+    MakeBanner(
+        AddStatic(-1, "  Find Market Toppers", 0, 0, 388, 13, Qt::AlignLeft | Qt::AlignVCenter));
     Add<CColorButton>(IDC_TP_CLOSE, 372, 1, 14, 11, std::string("X"));
     m_list = Add<CToppersListCtrl>(IDC_TP_LIST, 2, 15, 384, 240);
 

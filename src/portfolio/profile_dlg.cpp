@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/banner.h"
 #include "controls/color_button.h"
 #include "controls/export_csv_dlg.h"
 #include "controls/link_label.h"
@@ -61,11 +62,7 @@ CProfileDlg::CProfileDlg(IBar& bar) : ui::CDialog(IDD, bar.Window()), m_bar(bar)
 
 void CProfileDlg::BuildTemplate() {
     SetTemplateSize(388, 272);
-    auto* strip = AddStatic(-1, "  My Profile", 0, 0, 388, 13, Qt::AlignLeft | Qt::AlignVCenter);
-    strip->setStyleSheet(
-        "QLabel { color: white; font-weight: bold;"
-        " background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #103a78, stop:0.6 #3f8fd8,"
-        " stop:1 #d5f7ff); }");
+    MakeBanner(AddStatic(-1, "  My Profile", 0, 0, 388, 13, Qt::AlignLeft | Qt::AlignVCenter));
     Add<CColorButton>(IDC_PF_CLOSE, 372, 1, 14, 11, std::string("X"));
     Add<CColorButton>(IDC_PF_BROKERS, 206, 15, 58, 13, std::string("Brokers List"));
     Add<CColorButton>(IDC_PF_PROFIT_CALC, 268, 15, 56, 13, std::string("Profit Calc"));

@@ -9,6 +9,7 @@
 #include "amibroker/core/bridge_workers.h"
 #include "amibroker/core/link_rules.h"
 #include "charts/core/data_logs.h"
+#include "controls/banner.h"
 #include "controls/color_button.h"
 #include "controls/export_csv_dlg.h"
 #include "db/operations.h"
@@ -88,11 +89,7 @@ CWatchListDlg::~CWatchListDlg() {
 
 void CWatchListDlg::BuildTemplate() {
     SetTemplateSize(388, 191);
-    auto* strip = AddStatic(-1, "  My Watch List", 0, 0, 388, 13, Qt::AlignLeft | Qt::AlignVCenter);
-    strip->setStyleSheet(
-        "QLabel { color: white; font-weight: bold;"
-        " background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #103a78, stop:0.6 #3f8fd8,"
-        " stop:1 #d5f7ff); }");
+    MakeBanner(AddStatic(-1, "  My Watch List", 0, 0, 388, 13, Qt::AlignLeft | Qt::AlignVCenter));
     Add<CColorButton>(IDC_WL_CLOSE, 372, 1, 14, 11, std::string("X"));
     m_list = Add<CWatchListCtrl>(IDC_WL_LIST, 2, 15, 384, 130);
     AddGroup(-1, "ALERTS", 2, 146, 276, 25);
