@@ -89,31 +89,24 @@ void CHistChartDlg::BuildTemplate() {
     m_browser = new CImageView(this);
     Place(m_browser, IDC_HC_BROWSER, 5, 17, 379, 262);
 
-    // Button groups under the chart, each in its frame.
-    auto group = [this](const char* caption, int x, int y, int w, int h) {
-        AddGroup(-1, caption, x, y, w, h);
-    };
-    auto row = [this](auto& defs, int x, int y, int w, int gap) {
-        for (const auto& d : defs) {
-            Add<CColorButton>(d.id, x, y, w, 12, std::string(d.caption));
-            x += w + gap;
+    // Button groups under the chart, each in its frame: a frame 27 units high with its row of
+    // buttons 11 units below the frame's top and `inset` units in from its left.
+    auto section = [this](const char* caption, int x, int y, int w, auto& defs, int buttonWidth,
+                          int gap, int inset = 4) {
+        AddGroup(-1, caption, x, y, w, 27);
+        for (int bx = x + inset; const auto& d : defs) {
+            Add<CColorButton>(d.id, bx, y + 11, buttonWidth, 12, std::string(d.caption));
+            bx += buttonWidth + gap;
         }
     };
-    group("Range", 5, 283, 136, 27);
-    row(kRange, 9, 294, 17, 2);
-    group("Chart Type", 144, 283, 80, 27);
-    row(kType, 148, 294, 23, 2);
-    group("Scale", 227, 283, 74, 27);
-    row(kScale, 231, 294, 32, 2);
-    group("Size", 304, 283, 80, 27);
-    row(kSize, 316, 294, 26, 4);
-    group("Moving Average", 5, 313, 187, 27);
-    row(kMovingAverage, 9, 324, 28, 2);
-    group("EMA", 197, 313, 187, 27);
-    row(kEma, 201, 324, 28, 2);
-    group("Overlays", 5, 343, 379, 27);
-    row(kOverlays, 9, 354, 60, 4);
-    group("Indicators", 5, 373, 379, 27);
+    section("Range", 5, 283, 136, kRange, 17, 2);
+    section("Chart Type", 144, 283, 80, kType, 23, 2);
+    section("Scale", 227, 283, 74, kScale, 32, 2);
+    section("Size", 304, 283, 80, kSize, 26, 4, 12);
+    section("Moving Average", 5, 313, 187, kMovingAverage, 28, 2);
+    section("EMA", 197, 313, 187, kEma, 28, 2);
+    section("Overlays", 5, 343, 379, kOverlays, 60, 4);
+    AddGroup(-1, "Indicators", 5, 373, 379, 27);
     // The two stochastics have the longest captions: they get the room the short ones spare.
     const int indicatorWidths[] = {38, 34, 34, 34, 48, 48, 34, 38, 38};
     for (int i = 0, x = 9; i < static_cast<int>(std::size(kIndicators)); ++i) {

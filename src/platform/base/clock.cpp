@@ -90,15 +90,8 @@ LocalTime Clock::Now() {
     const std::time_t now = std::time(nullptr) + static_cast<std::time_t>(g_offset.load());
     std::tm tm{};
     localtime_r(&now, &tm);
-    LocalTime t;
-    t.year = tm.tm_year + 1900;
-    t.month = tm.tm_mon + 1;
-    t.day = tm.tm_mday;
-    t.hour = tm.tm_hour;
-    t.minute = tm.tm_min;
-    t.second = tm.tm_sec;
-    t.dayOfWeek = tm.tm_wday;
-    return t;
+    return MakeLocalTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                         tm.tm_sec);
 }
 
 std::int64_t Clock::EpochSeconds() {
