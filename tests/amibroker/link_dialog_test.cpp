@@ -11,7 +11,7 @@
 #include "marketserver/market_server.h"
 #include "platform/base/text.h"
 #include "platform/inet/service_url.h"
-#include "support/data_source_fixture.h"
+#include "support/program_fixture.h"
 #include "support/qt_wait.h"
 #include "support/temp_dir.h"
 #include "support/test_market.h"
@@ -26,28 +26,21 @@ using testsupport::WaitUntil;
 
 // The bar with its watch list against the simulated market, the bridge and the
 // charting-program stand-in registered in a registry of the test's own.
-class LinkDialogTest : public DataSourceTest {
+class LinkDialogTest : public testsupport::ProgramTest {
 protected:
     void SetUp() override {
-        DataSourceTest::SetUp();
-        m_env.push_back(std::make_unique<testsupport::ScopedEnv>("KORAVEL_ROOT", m_dir.path()));
-        m_env.push_back(std::make_unique<testsupport::ScopedEnv>("KORAVEL_COM_REGISTRY",
-                                                                 m_dir.file("registry.ini")));
+        ProgramTest::SetUp();
+        if (HasFatalFailure())
+            return;
         for (const char* lib : {PELLAR_LIBRARY, CHARTSTORE_LIBRARY})
             ASSERT_EQ(RegisterServerLibrary(lib), S_OK);
-        m_market = testsupport::StartMarketAt();
-        ASSERT_NE(m_market, nullptr);
-        Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));
-        ClearBarPages();
         RegisterWatchListPage();
         amilink::BackfillWorkers::RunFlag() = 0;
     }
     void TearDown() override {
         m_dlg.reset();
         m_bar.reset();
-        ClearBarPages();
-        Clock::Reset();
-        inet::ResetMarketConfig();
+        ProgramTest::TearDown();
     }
 
     void Watch(const std::vector<WatchItem>& items) {
@@ -82,9 +75,6 @@ protected:
         });
     }
 
-    testsupport::TempDir m_dir;
-    std::vector<std::unique_ptr<testsupport::ScopedEnv>> m_env;
-    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
     std::unique_ptr<CAmiBrokerLinkDlg> m_dlg;
 };

@@ -19,7 +19,7 @@
 #include "platform/com/com.h"
 #include "portfolio/portfolio_pages.h"
 #include "portfolio/profile_dlg.h"
-#include "support/data_source_fixture.h"
+#include "support/program_fixture.h"
 #include "support/qt_wait.h"
 #include "support/temp_dir.h"
 #include "support/test_market.h"
@@ -32,17 +32,12 @@ namespace {
 
 using testsupport::WaitUntil;
 
-class ClosingTest : public DataSourceTest {
+class ClosingTest : public testsupport::ProgramTest {
 protected:
     void SetUp() override {
-        DataSourceTest::SetUp();
-        m_env.push_back(std::make_unique<testsupport::ScopedEnv>("KORAVEL_ROOT", m_dir.path()));
-        m_env.push_back(std::make_unique<testsupport::ScopedEnv>("KORAVEL_COM_REGISTRY",
-                                                                 m_dir.file("registry.ini")));
-        m_market = testsupport::StartMarketAt();
-        ASSERT_NE(m_market, nullptr);
-        Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0)); // a Monday, market open
-        ClearBarPages();
+        ProgramTest::SetUp();
+        if (HasFatalFailure())
+            return;
         RegisterWatchListPage();
         RegisterPortfolioPage();
         RegisterMarketPages();
@@ -53,9 +48,7 @@ protected:
     void TearDown() override {
         ui::SetNonInteractive(true);
         m_bar.reset();
-        ClearBarPages();
-        Clock::Reset();
-        inet::ResetMarketConfig();
+        ProgramTest::TearDown();
         amilink::BackfillWorkers::RunFlag() = 0;
     }
 
@@ -111,9 +104,6 @@ protected:
         });
     }
 
-    testsupport::TempDir m_dir;
-    std::vector<std::unique_ptr<testsupport::ScopedEnv>> m_env;
-    std::unique_ptr<marketserver::MarketServer> m_market;
     std::unique_ptr<CMainBarDlg> m_bar;
     bool m_closed = false;
 };
