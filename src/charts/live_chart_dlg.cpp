@@ -102,10 +102,9 @@ void CLiveChartDlg::BuildTemplate() {
     BuildLineChart();
     BuildBarChart();
 
-    connect(Control<QPushButton>(IDC_LC_START), &QPushButton::clicked, this, [this] { OnStart(); });
-    connect(Control<QPushButton>(IDC_LC_STOP), &QPushButton::clicked, this, [this] { OnStop(); });
-    connect(Control<QPushButton>(ui::IDCANCEL), &QPushButton::clicked, this,
-            [this] { OnCancel(); });
+    OnClicked(IDC_LC_START, [this] { OnStart(); });
+    OnClicked(IDC_LC_STOP, [this] { OnStop(); });
+    OnClicked(ui::IDCANCEL, [this] { OnCancel(); });
     // activated, not currentIndexChanged: filling the combo must not reload anything.
     connect(m_stockCombo, &QComboBox::activated, this, [this] { OnStockChanged(); });
     connect(m_rateCombo, &QComboBox::activated, this, [this] { OnRateChanged(); });

@@ -124,14 +124,11 @@ bool CFuturesDlg::OnInitDialog() {
     m_choiceList->setPalette(white);
     m_choiceList->setSelectionMode(QAbstractItemView::MultiSelection);
 
-    connect(Control<QPushButton>(IDC_FU_CLOSE), &QPushButton::clicked, this,
-            [this] { OnCancel(); });
-    connect(Control<QPushButton>(IDC_FU_ADD), &QPushButton::clicked, this, &CFuturesDlg::OnAdd);
-    connect(Control<QPushButton>(IDC_FU_GET_DATA), &QPushButton::clicked, this,
-            &CFuturesDlg::OnGetLatestData);
+    OnClicked(IDC_FU_CLOSE, [this] { OnCancel(); });
+    OnClicked(IDC_FU_ADD, &CFuturesDlg::OnAdd);
+    OnClicked(IDC_FU_GET_DATA, &CFuturesDlg::OnGetLatestData);
     for (int t = 0; t < market::kContractRows; ++t)
-        connect(Control<QPushButton>(IDC_FU_NEAR_DELETE + t), &QPushButton::clicked, this,
-                &CFuturesDlg::OnDelete);
+        OnClicked(IDC_FU_NEAR_DELETE + t, &CFuturesDlg::OnDelete);
 
     for (int t = 0; t < market::kContractRows; ++t) {
         CListCtrl* list = m_lists[t];

@@ -83,8 +83,7 @@ bool CQuotePageDlg::OnInitDialog() {
     SetPageColor(colors::kPage);
     CColorButton::Attach(IDC_QP_CLOSE, this, colors::kPage, colors::kButtonText,
                          colors::kDisabledText, colors::kBevel);
-    connect(Control<QPushButton>(IDC_QP_CLOSE), &QPushButton::clicked, this,
-            [this] { OnCancel(); });
+    OnClicked(IDC_QP_CLOSE, [this] { OnCancel(); });
     const bool worldRule = m_layout.worldRule;
     for (CQuoteListCtrl* list : {m_upper, m_lower}) {
         list->setToolTip("Double Click Stocks to see their Historical Chart");

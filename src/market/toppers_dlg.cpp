@@ -116,14 +116,11 @@ bool CToppersDlg::OnInitDialog() {
     Control<QRadioButton>(IDC_TP_NSE)->setChecked(true);
     SetStatus(ToppersIdleText(m_nExchange));
 
-    connect(Control<QRadioButton>(IDC_TP_NSE), &QRadioButton::clicked, this, &CToppersDlg::OnNse);
-    connect(Control<QRadioButton>(IDC_TP_BSE), &QRadioButton::clicked, this, &CToppersDlg::OnBse);
-    connect(Control<QPushButton>(IDC_TP_GET_DATA), &QPushButton::clicked, this,
-            &CToppersDlg::OnGetLatestData);
-    connect(Control<QPushButton>(IDC_TP_EXPORT), &QPushButton::clicked, this,
-            &CToppersDlg::OnExport);
-    connect(Control<QPushButton>(IDC_TP_CLOSE), &QPushButton::clicked, this,
-            [this] { OnCancel(); });
+    OnClicked(IDC_TP_NSE, &CToppersDlg::OnNse);
+    OnClicked(IDC_TP_BSE, &CToppersDlg::OnBse);
+    OnClicked(IDC_TP_GET_DATA, &CToppersDlg::OnGetLatestData);
+    OnClicked(IDC_TP_EXPORT, &CToppersDlg::OnExport);
+    OnClicked(IDC_TP_CLOSE, [this] { OnCancel(); });
     return true;
 }
 

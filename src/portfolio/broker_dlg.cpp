@@ -118,12 +118,9 @@ CBrokersListDlg::CBrokersListDlg(QWidget* parent) : ui::CDialog(IDD, parent) {
         y += 19;
     }
     auto* close = Add<CColorButton>(ui::IDCANCEL, 129, 129, 50, 14, std::string("Close"));
-    connect(Control<QPushButton>(IDC_BROKERS_ADD), &QPushButton::clicked, this,
-            &CBrokersListDlg::OnAddNew);
-    connect(Control<QPushButton>(IDC_BROKERS_EDIT), &QPushButton::clicked, this,
-            &CBrokersListDlg::OnEdit);
-    connect(Control<QPushButton>(IDC_BROKERS_DELETE), &QPushButton::clicked, this,
-            &CBrokersListDlg::OnDelete);
+    OnClicked(IDC_BROKERS_ADD, &CBrokersListDlg::OnAddNew);
+    OnClicked(IDC_BROKERS_EDIT, &CBrokersListDlg::OnEdit);
+    OnClicked(IDC_BROKERS_DELETE, &CBrokersListDlg::OnDelete);
     connect(close, &QPushButton::clicked, this, [this] { OnCancel(); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OnEdit(); });
 }

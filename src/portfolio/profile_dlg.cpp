@@ -138,14 +138,10 @@ bool CProfileDlg::OnInitDialog() {
         for (int id : {kIds[t].cost, kIds[t].get, kIds[t].pl})
             GetDlgItem(id)->setFont(totals);
     }
-    connect(Control<QPushButton>(IDC_PF_CLOSE), &QPushButton::clicked, this,
-            [this] { OnCancel(); });
-    connect(Control<QPushButton>(IDC_PF_BROKERS), &QPushButton::clicked, this,
-            &CProfileDlg::OnBrokersList);
-    connect(Control<QPushButton>(IDC_PF_PROFIT_CALC), &QPushButton::clicked, this,
-            &CProfileDlg::OnProfitCalc);
-    connect(Control<QPushButton>(IDC_PF_EXPORT), &QPushButton::clicked, this,
-            &CProfileDlg::OnExport);
+    OnClicked(IDC_PF_CLOSE, [this] { OnCancel(); });
+    OnClicked(IDC_PF_BROKERS, &CProfileDlg::OnBrokersList);
+    OnClicked(IDC_PF_PROFIT_CALC, &CProfileDlg::OnProfitCalc);
+    OnClicked(IDC_PF_EXPORT, &CProfileDlg::OnExport);
     // The bar docks the page under itself.
     LoadBrokers();
     LoadLots();

@@ -45,21 +45,14 @@ CProfileStocksDlg::CProfileStocksDlg(std::string companyName, std::string index,
     Add<CColorButton>(ui::IDOK, 187, 76, 56, 14, std::string("OK"))->setDefault(true);
     Add<CColorButton>(ui::IDCANCEL, 187, 95, 56, 14, std::string("Cancel"));
 
-    connect(Control<QPushButton>(IDC_PS_SEARCH), &QPushButton::clicked, this,
-            &CProfileStocksDlg::OnSearch);
-    connect(Control<QRadioButton>(IDC_PS_NSE), &QRadioButton::clicked, this,
-            [this] { OnExchangeClicked(0); });
-    connect(Control<QRadioButton>(IDC_PS_BSE), &QRadioButton::clicked, this,
-            [this] { OnExchangeClicked(1); });
-    connect(Control<QPushButton>(IDC_PS_ADD), &QPushButton::clicked, this,
-            &CProfileStocksDlg::OnAddLot);
-    connect(Control<QPushButton>(IDC_PS_EDIT), &QPushButton::clicked, this,
-            &CProfileStocksDlg::OnEditLot);
-    connect(Control<QPushButton>(IDC_PS_DELETE), &QPushButton::clicked, this,
-            &CProfileStocksDlg::OnDeleteLot);
-    connect(Control<QPushButton>(ui::IDOK), &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(Control<QPushButton>(ui::IDCANCEL), &QPushButton::clicked, this,
-            [this] { OnCancel(); });
+    OnClicked(IDC_PS_SEARCH, &CProfileStocksDlg::OnSearch);
+    OnClicked(IDC_PS_NSE, [this] { OnExchangeClicked(0); });
+    OnClicked(IDC_PS_BSE, [this] { OnExchangeClicked(1); });
+    OnClicked(IDC_PS_ADD, &CProfileStocksDlg::OnAddLot);
+    OnClicked(IDC_PS_EDIT, &CProfileStocksDlg::OnEditLot);
+    OnClicked(IDC_PS_DELETE, &CProfileStocksDlg::OnDeleteLot);
+    OnClicked(ui::IDOK, [this] { OnOK(); });
+    OnClicked(ui::IDCANCEL, [this] { OnCancel(); });
     m_list->SetDoubleClickHandler([this](int row) {
         if (row >= 0 && m_list->IsItemSelected(row))
             OnEditLot();

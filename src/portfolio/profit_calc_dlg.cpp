@@ -56,13 +56,10 @@ CProfitCalcDlg::CProfitCalcDlg(QWidget* parent) : ui::CDialog(IDD, parent) {
 
     auto* close = Add<CColorButton>(ui::IDCANCEL, 125, 184, 50, 14, std::string("Close"));
     connect(close, &QPushButton::clicked, this, [this] { OnCancel(); });
-    connect(Control<QPushButton>(IDC_PC_CALC1), &QPushButton::clicked, this,
-            &CProfitCalcDlg::OnCalculate1);
-    connect(Control<QPushButton>(IDC_PC_CALC2), &QPushButton::clicked, this,
-            &CProfitCalcDlg::OnCalculate2);
+    OnClicked(IDC_PC_CALC1, &CProfitCalcDlg::OnCalculate1);
+    OnClicked(IDC_PC_CALC2, &CProfitCalcDlg::OnCalculate2);
     for (int id : {IDC_PC_DELIVERY, IDC_PC_INTRADAY})
-        connect(Control<QRadioButton>(id), &QRadioButton::clicked, this,
-                &CProfitCalcDlg::OnRecalculateBoth);
+        OnClicked(id, &CProfitCalcDlg::OnRecalculateBoth);
     connect(m_combo, &QComboBox::activated, this, &CProfitCalcDlg::OnRecalculateBoth);
 }
 

@@ -135,25 +135,21 @@ bool CWatchListDlg::OnInitDialog() {
     Control<QCheckBox>(IDC_WL_CONFIGURED)->setChecked(true);
     Control<QCheckBox>(IDC_WL_DAY)->setChecked(true);
 
-    connect(Control<QPushButton>(IDC_WL_ADD), &QPushButton::clicked, this, &CWatchListDlg::OnAdd);
-    connect(Control<QPushButton>(IDC_WL_DELETE), &QPushButton::clicked, this,
-            &CWatchListDlg::OnDelete);
-    connect(Control<QPushButton>(IDC_WL_SET_ALERT), &QPushButton::clicked, this,
-            &CWatchListDlg::OnSetAlert);
-    connect(Control<QPushButton>(IDC_WL_EXPORT), &QPushButton::clicked, this,
-            &CWatchListDlg::OnExport);
-    connect(Control<QPushButton>(IDC_WL_CLOSE), &QPushButton::clicked, this,
-            [this] { OnCancel(); });
+    OnClicked(IDC_WL_ADD, &CWatchListDlg::OnAdd);
+    OnClicked(IDC_WL_DELETE, &CWatchListDlg::OnDelete);
+    OnClicked(IDC_WL_SET_ALERT, &CWatchListDlg::OnSetAlert);
+    OnClicked(IDC_WL_EXPORT, &CWatchListDlg::OnExport);
+    OnClicked(IDC_WL_CLOSE, [this] { OnCancel(); });
     connect(Control<QPushButton>(IDC_WL_HELP), &QPushButton::clicked, this, [this] {
         CAlertHelpDlg help(this);
         help.DoModal();
     });
-    connect(Control<QPushButton>(IDC_WL_ADD_TICKER), &QPushButton::clicked, this,
-            [this] { ui::messageBox("This Module is under development", ui::MB_OK, this); });
+    OnClicked(IDC_WL_ADD_TICKER,
+              [this] { ui::messageBox("This Module is under development", ui::MB_OK, this); });
     for (int id : {IDC_WL_CONFIGURED, IDC_WL_DAY, IDC_WL_YEAR})
-        connect(Control<QCheckBox>(id), &QCheckBox::clicked, this, [this] { RefreshWatchList(); });
+        OnClicked(id, [this] { RefreshWatchList(); });
     for (int id : {IDC_WL_POPUP, IDC_WL_INTRADAY, IDC_WL_LIVEDATA})
-        connect(Control<QCheckBox>(id), &QCheckBox::clicked, this, [this] { ReadChecks(); });
+        OnClicked(id, [this] { ReadChecks(); });
 
     // Under the bar (the bar docks it).
     // The stored list.

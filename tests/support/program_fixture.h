@@ -23,8 +23,8 @@ protected:
     void SetUp() override {
         DataSourceTest::SetUp();
         m_env.push_back(std::make_unique<ScopedEnv>("KORAVEL_ROOT", m_dir.path()));
-        m_env.push_back(std::make_unique<ScopedEnv>("KORAVEL_COM_REGISTRY",
-                                                    m_dir.file("registry.ini")));
+        m_env.push_back(
+            std::make_unique<ScopedEnv>("KORAVEL_COM_REGISTRY", m_dir.file("registry.ini")));
         m_market = StartMarketAt();
         ASSERT_NE(m_market, nullptr);
         Clock::SetFixed(MakeLocalTime(2026, 12, 7, 11, 0, 0));

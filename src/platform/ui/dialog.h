@@ -3,7 +3,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -64,6 +66,15 @@ protected:
         return control;
     }
     void Place(QWidget* control, int id, int x, int y, int w, int h);
+    // Runs `slot` (a member function of the window, or a functor) when the button with the id is
+    // clicked.
+    template <class C> void OnClicked(int id, void (C::*slot)()) {
+        connect(Control<QAbstractButton>(id), &QAbstractButton::clicked, static_cast<C*>(this),
+                slot);
+    }
+    template <class F> void OnClicked(int id, F slot) {
+        connect(Control<QAbstractButton>(id), &QAbstractButton::clicked, this, std::move(slot));
+    }
     QLabel* AddStatic(int id, const std::string& caption, int x, int y, int w, int h,
                       Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop);
     // A group frame with its caption on the frame's top line; it stays behind the controls.
