@@ -389,12 +389,7 @@ ClassFactory g_factory;
 #define PELLAR_EXPORT extern "C" __attribute__((visibility("default")))
 
 PELLAR_EXPORT HRESULT DllGetClassObject(const CLSID& clsid, const IID& riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (clsid != CLSID_clsdll)
-        return CLASS_E_CLASSNOTAVAILABLE;
-    return g_factory.QueryInterface(riid, ppv);
+    return ComGetClassObject(clsid, CLSID_clsdll, g_factory, riid, ppv);
 }
 
 PELLAR_EXPORT HRESULT DllCanUnloadNow() {

@@ -256,12 +256,7 @@ Factory g_factory;
 #define CHARTSTORE_EXPORT extern "C" __attribute__((visibility("default")))
 
 CHARTSTORE_EXPORT HRESULT DllGetClassObject(const CLSID& clsid, const IID& riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (clsid != CLSID_BrokerApplication)
-        return CLASS_E_CLASSNOTAVAILABLE;
-    return g_factory.QueryInterface(riid, ppv);
+    return ComGetClassObject(clsid, CLSID_BrokerApplication, g_factory, riid, ppv);
 }
 
 CHARTSTORE_EXPORT HRESULT DllCanUnloadNow() {

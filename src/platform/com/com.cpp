@@ -326,6 +326,16 @@ HRESULT ComRegisterServer(const std::string& progId, const CLSID& clsid,
     return WriteIni(path, ini) ? S_OK : SELFREG_E_CLASS;
 }
 
+HRESULT ComGetClassObject(const CLSID& asked, const CLSID& served, IClassFactory& factory,
+                          const IID& riid, void** ppv) {
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (asked != served)
+        return CLASS_E_CLASSNOTAVAILABLE;
+    return factory.QueryInterface(riid, ppv);
+}
+
 HRESULT ComUnregisterServer(const std::string& progId, const CLSID& clsid) {
     const std::string path = ComRegistryFile();
     RegistryLock lock(path);

@@ -200,6 +200,9 @@ std::string ComRegistryFile();
 HRESULT ComRegisterServer(const std::string& progId, const CLSID& clsid,
                           const std::string& libraryPath, const std::string& typeLibrary = {});
 HRESULT ComUnregisterServer(const std::string& progId, const CLSID& clsid);
+// DllGetClassObject of a server with one class: `factory` when `asked` is the class it serves.
+HRESULT ComGetClassObject(const CLSID& asked, const CLSID& served, IClassFactory& factory,
+                          const IID& riid, void** ppv);
 // The library registered for a ProgID; empty when there is none. A registry file that is
 // read-only is never rewritten: registration then fails with SELFREG_E_CLASS.
 std::string ComRegisteredLibrary(const std::string& progId);
