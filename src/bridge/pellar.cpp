@@ -353,36 +353,7 @@ HRESULT clsdll::Invoke(DISPID id, const IID&, LCID, WORD, DISPPARAMS* params, VA
     }
 }
 
-class ClassFactory final : public IClassFactory {
-public:
-    HRESULT QueryInterface(const IID& riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return 2; } // one factory for the life of the library
-    ULONG Release() override { return 1; }
-    HRESULT CreateInstance(IUnknown* outer, const IID& riid, void** ppv) override {
-        if (outer)
-            return CLASS_E_NOAGGREGATION;
-        auto* object = new clsdll;
-        const HRESULT hr = object->QueryInterface(riid, ppv);
-        object->Release();
-        return hr;
-    }
-    HRESULT LockServer(bool lock) override {
-        lock ? ++g_locks : --g_locks;
-        return S_OK;
-    }
-};
-
-ClassFactory g_factory;
+LibraryClassFactory<clsdll> g_factory(&g_locks);
 
 } // namespace
 

@@ -224,32 +224,7 @@ protected:
     }
 };
 
-class Factory final : public IClassFactory {
-public:
-    HRESULT QueryInterface(const IID& riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *ppv = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
-    HRESULT CreateInstance(IUnknown* outer, const IID& riid, void** ppv) override {
-        if (outer)
-            return CLASS_E_NOAGGREGATION;
-        auto* app = new Application;
-        const HRESULT hr = app->QueryInterface(riid, ppv);
-        app->Release();
-        return hr;
-    }
-    HRESULT LockServer(bool) override { return S_OK; }
-};
-
-Factory g_factory;
+LibraryClassFactory<Application> g_factory;
 
 } // namespace
 

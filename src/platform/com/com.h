@@ -200,6 +200,43 @@ std::string ComRegistryFile();
 HRESULT ComRegisterServer(const std::string& progId, const CLSID& clsid,
                           const std::string& libraryPath, const std::string& typeLibrary = {});
 HRESULT ComUnregisterServer(const std::string& progId, const CLSID& clsid);
+// The class factory of a server with one class: one object for the life of the library
+// (references are not counted), making T objects that start with one reference of their own.
+// LockServer calls are counted in `locks` where the server keeps that count.
+template <class T> class LibraryClassFactory final : public IClassFactory {
+public:
+    explicit LibraryClassFactory(std::atomic<long>* locks = nullptr) : m_locks(locks) {}
+
+    HRESULT QueryInterface(const IID& riid, void** ppv) override {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *ppv = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+    HRESULT CreateInstance(IUnknown* outer, const IID& riid, void** ppv) override {
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
+        auto* object = new T;
+        const HRESULT hr = object->QueryInterface(riid, ppv);
+        object->Release();
+        return hr;
+    }
+    HRESULT LockServer(bool lock) override {
+        if (m_locks)
+            lock ? ++*m_locks : --*m_locks;
+        return S_OK;
+    }
+
+private:
+    std::atomic<long>* m_locks;
+};
+
 // DllGetClassObject of a server with one class: `factory` when `asked` is the class it serves.
 HRESULT ComGetClassObject(const CLSID& asked, const CLSID& served, IClassFactory& factory,
                           const IID& riid, void** ppv);
