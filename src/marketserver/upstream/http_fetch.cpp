@@ -5,6 +5,7 @@
 
 #include <curl/curl.h>
 
+#include "platform/base/capped_body.h"
 #include "platform/base/text.h"
 
 namespace upstream {
@@ -16,23 +17,14 @@ struct EasyDeleter {
 };
 using Easy = std::unique_ptr<CURL, EasyDeleter>;
 
-struct Transfer {
-    std::string body;
+struct Transfer : CappedBody {
     std::string retryAfter;
-    std::size_t maxBody = 0;
-    bool tooLarge = false;
     const std::atomic<bool>* stop = nullptr;
 };
 
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* t = static_cast<Transfer*>(user);
     const std::size_t n = size * count;
-    if (t->body.size() + n > t->maxBody) {
-        t->tooLarge = true;
-        return 0;
-    }
-    t->body.append(data, n);
-    return n;
+    return static_cast<Transfer*>(user)->Append(data, n) ? n : 0;
 }
 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {

@@ -6,6 +6,7 @@
 
 #include <curl/curl.h>
 
+#include "platform/base/capped_body.h"
 #include "platform/base/text.h"
 
 namespace {
@@ -20,23 +21,15 @@ struct EasyHandle {
     }
 };
 
-struct Transfer {
-    std::string body;
-    std::size_t maxBody = 0;
-    bool tooLarge = false;
+struct Transfer : CappedBody {
     bool cancelled = false;
     const std::atomic<bool>* cancel = nullptr;
 };
 
 std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* t = static_cast<Transfer*>(user);
     const std::size_t n = size * count;
-    if (t->body.size() + n > t->maxBody) {
-        t->tooLarge = true;
-        return 0; // makes curl stop with a write error
-    }
-    t->body.append(data, n);
-    return n;
+    // Less than n makes curl stop with a write error.
+    return static_cast<Transfer*>(user)->Append(data, n) ? n : 0;
 }
 
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
