@@ -240,34 +240,41 @@ std::string ComRegistryFile() {
     return paths::Join(paths::ConfigDir(), "registry.ini");
 }
 
+namespace {
+
+// The registry as it is now, read under its lock.
+Ini ReadRegistry() {
+    const std::string path = ComRegistryFile();
+    RegistryLock lock(path);
+    return ReadIni(path);
+}
+
+// A value of the registry; null when its section or key is missing.
+const std::string* FindValue(const Ini& ini, const std::string& section, const std::string& key) {
+    const auto s = ini.find(section);
+    if (s == ini.end())
+        return nullptr;
+    const auto it = s->second.find(key);
+    return it == s->second.end() ? nullptr : &it->second;
+}
+
+} // namespace
+
 HRESULT CLSIDFromProgID(const char* progId, CLSID* clsid) {
     if (!progId || !clsid)
         return E_INVALIDARG;
-    const std::string path = ComRegistryFile();
-    RegistryLock lock(path);
-    const Ini ini = ReadIni(path);
-    auto section = ini.find("ProgID");
-    if (section == ini.end())
-        return CO_E_CLASSSTRING;
-    auto it = section->second.find(progId);
-    if (it == section->second.end() || !GuidFromString(it->second, *clsid))
+    const Ini ini = ReadRegistry();
+    const std::string* id = FindValue(ini, "ProgID", progId);
+    if (!id || !GuidFromString(*id, *clsid))
         return CO_E_CLASSSTRING;
     return S_OK;
 }
 
 std::string ComRegisteredLibrary(const std::string& progId) {
-    const std::string path = ComRegistryFile();
-    RegistryLock lock(path);
-    const Ini ini = ReadIni(path);
-    const auto progIds = ini.find("ProgID");
-    const auto classes = ini.find("CLSID");
-    if (progIds == ini.end() || classes == ini.end())
-        return {};
-    const auto id = progIds->second.find(progId);
-    if (id == progIds->second.end())
-        return {};
-    const auto library = classes->second.find(id->second);
-    return library == classes->second.end() ? std::string() : library->second;
+    const Ini ini = ReadRegistry();
+    const std::string* id = FindValue(ini, "ProgID", progId);
+    const std::string* library = id ? FindValue(ini, "CLSID", *id) : nullptr;
+    return library ? *library : std::string();
 }
 
 HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, std::uint32_t context,
@@ -277,19 +284,11 @@ HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, std::uint32_t cont
     *ppv = nullptr;
     if (!(context & CLSCTX_INPROC_SERVER))
         return REGDB_E_CLASSNOTREG;
-    std::string library;
-    {
-        const std::string path = ComRegistryFile();
-        RegistryLock lock(path);
-        const Ini ini = ReadIni(path);
-        auto section = ini.find("CLSID");
-        if (section == ini.end())
-            return REGDB_E_CLASSNOTREG;
-        auto it = section->second.find(GuidToString(clsid));
-        if (it == section->second.end())
-            return REGDB_E_CLASSNOTREG;
-        library = it->second;
-    }
+    const Ini ini = ReadRegistry();
+    const std::string* found = FindValue(ini, "CLSID", GuidToString(clsid));
+    if (!found)
+        return REGDB_E_CLASSNOTREG;
+    const std::string library = *found;
     void* handle = nullptr;
     {
         std::lock_guard lock(g_libraryMutex);
