@@ -106,26 +106,30 @@ std::string MaxCharsMessage(int max) {
     return "Please enter no more than " + std::to_string(max) + " characters.";
 }
 
-std::string CheckDouble(const std::string& text, double min, double max, double* value) {
-    const auto v = ParseDouble(text);
+namespace {
+
+// A parsed number against its range: what is wrong with it, or "" with the number stored in
+// *value (when given).
+template <class T, class RangeMessage>
+std::string CheckParsed(const std::optional<T>& v, T min, T max, T* value,
+                        const std::string& notANumber, RangeMessage rangeMessage) {
     if (!v)
-        return NumberMessage();
+        return notANumber;
     if (*v < min || *v > max)
-        return NumberRangeMessage(min, max);
+        return rangeMessage(min, max);
     if (value)
         *value = *v;
     return {};
 }
 
+} // namespace
+
+std::string CheckDouble(const std::string& text, double min, double max, double* value) {
+    return CheckParsed(ParseDouble(text), min, max, value, NumberMessage(), NumberRangeMessage);
+}
+
 std::string CheckInt(const std::string& text, long min, long max, long* value) {
-    const auto v = ParseInt(text);
-    if (!v)
-        return IntegerMessage();
-    if (*v < min || *v > max)
-        return IntegerRangeMessage(min, max);
-    if (value)
-        *value = *v;
-    return {};
+    return CheckParsed(ParseInt(text), min, max, value, IntegerMessage(), IntegerRangeMessage);
 }
 
 } // namespace validate
