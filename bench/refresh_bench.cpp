@@ -69,7 +69,9 @@ void SeedLists() {
 
 struct Program {
     CMainBarDlg bar;
-    std::vector<std::string> answer;
+    // Two answers to the same request, 15 seconds of market time apart: the refreshes
+    // alternate between them, so every one brings new prices, as the market's do.
+    std::vector<std::string> answers[2];
 
     Program() {
         bar.SetShowSplash(false);
@@ -83,10 +85,15 @@ struct Program {
         benchsupport::Wait([&] { return bar.RefreshCount() > before && !bar.IsFetchBusy(); },
                            30000);
         bar.KillTimer(CMainBarDlg::kRefreshTimer);
-        // The answer to the request of all four pages, kept to be handed over again.
-        const std::string url = bar.BuildBarRequest();
+        // The answers to the request of all four pages, kept to be handed over again.
         CInternetSession session("bench");
-        answer = inet::ReadAllLines(session, url);
+        answers[0] = inet::ReadAllLines(session, bar.BuildBarRequest());
+        {
+            auto later = testsupport::StartMarketAt("2026-12-07 11:00:15");
+            answers[1] = inet::ReadAllLines(session, bar.BuildBarRequest());
+        }
+        inet::ResetMarketConfig();
+        inet::SetCommandLineMarket(g_market->BaseUrl());
     }
     CWatchListDlg& Watch() { return *dynamic_cast<CWatchListDlg*>(bar.Page(BarPage::Watchlist)); }
 };
@@ -100,8 +107,9 @@ void RunRefreshes(benchmark::State& state, bool logging) {
             p.Watch().Control<QCheckBox>(id)->click();
     p.bar.BuildBarRequest(); // the pages asked for, as a fetch would have them
     double handler = 0, repaint = 0;
+    std::size_t next = 0;
     for (auto _ : state) {
-        for (const std::string& line : p.answer)
+        for (const std::string& line : p.answers[next++ % 2])
             QuoteLines.Add(line);
         ui::postMessage(&p.bar, msg::WM_QUOTES_READY, 1, 0);
         const auto t0 = std::chrono::steady_clock::now();
@@ -114,7 +122,11 @@ void RunRefreshes(benchmark::State& state, bool logging) {
     }
     state.counters["handler_ms"] = handler / static_cast<double>(state.iterations());
     state.counters["repaint_ms"] = repaint / static_cast<double>(state.iterations());
-    state.counters["lines"] = static_cast<double>(p.answer.size());
+    state.counters["lines"] = static_cast<double>(p.answers[0].size());
+    int changed = 0;
+    for (std::size_t i = 0; i < p.answers[0].size() && i < p.answers[1].size(); ++i)
+        changed += p.answers[0][i] != p.answers[1][i];
+    state.counters["changed"] = changed;
 }
 
 void BM_Refresh150(benchmark::State& state) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -98,6 +99,7 @@ public:
 
     int InsertColumn(int col, Column column) {
         col = (col < 0 || col > columnCount()) ? columnCount() : col;
+        Forget();
         beginInsertColumns({}, col, col);
         m_columns.insert(m_columns.begin() + col, std::move(column));
         for (Row& row : m_rows)
@@ -109,6 +111,7 @@ public:
     bool DeleteColumn(int col) {
         if (col < 0 || col >= columnCount())
             return false;
+        Forget();
         beginRemoveColumns({}, col, col);
         m_columns.erase(m_columns.begin() + col);
         for (Row& row : m_rows)
@@ -125,6 +128,7 @@ public:
             r.cells[0] = text;
         r.callback = callback;
         r.data = std::move(data);
+        Forget();
         beginInsertRows({}, row, row);
         m_rows.insert(m_rows.begin() + row, std::move(r));
         endInsertRows();
@@ -135,6 +139,7 @@ public:
         if (!HasCell(row, col))
             return false;
         m_rows[row].cells[col] = text;
+        Forget();
         // Any cell of the row may take its colour from this one.
         emit dataChanged(index(row, 0), index(row, columnCount() - 1));
         return true;
@@ -143,6 +148,7 @@ public:
     bool DeleteRow(int row) {
         if (!HasRow(row))
             return false;
+        Forget();
         beginRemoveRows({}, row, row);
         m_rows.erase(m_rows.begin() + row);
         endRemoveRows();
@@ -150,6 +156,7 @@ public:
     }
 
     void Clear() {
+        Forget();
         beginResetModel();
         m_rows.clear();
         endResetModel();
@@ -168,10 +175,11 @@ public:
         if (same) {
             for (std::size_t i = 0; i < m_rows.size(); ++i)
                 m_rows[i].data = std::move(data[i]);
-            Refresh();
+            RepaintChangedCells();
             return;
         }
         // Other rows: one reset, not a signal per row.
+        Forget();
         beginResetModel();
         m_rows.clear();
         m_rows.reserve(data.size());
@@ -187,19 +195,72 @@ public:
     }
 
     void Refresh() {
+        Forget();
         if (rowCount() > 0 && columnCount() > 0)
             emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     }
 
+    // What a cell shows: its text and colours.
+    struct CellLook {
+        std::string text;
+        CellColors colors;
+        friend bool operator==(const CellLook&, const CellLook&) = default;
+    };
+
+    // Repaints the cells on screen whose text or colours differ from what they showed at the
+    // last refresh; rows not known from then are repainted whole. Rows off screen read their
+    // new records when they come into view.
+    void RepaintChangedCells() {
+        const int columns = columnCount();
+        const auto [first, last] = RowsOnScreen();
+        std::vector<CellLook> looks;
+        looks.reserve(static_cast<std::size_t>(std::max(last - first + 1, 0) * columns));
+        for (int row = first; row <= last; ++row) {
+            const bool known = row >= m_looksFirst && row <= m_looksLast;
+            for (int col = 0; col < columns; ++col) {
+                looks.push_back({Text(row, col), m_owner->CellColor(row, col)});
+                if (!known ||
+                    !(looks.back() ==
+                      m_looks[static_cast<std::size_t>((row - m_looksFirst) * columns + col)])) {
+                    const QModelIndex cell = index(row, col);
+                    emit dataChanged(cell, cell);
+                }
+            }
+        }
+        m_looks = std::move(looks);
+        m_looksFirst = first;
+        m_looksLast = last;
+    }
+    // What the cells showed is no longer known (rows, columns or texts changed otherwise).
+    void Forget() {
+        m_looks.clear();
+        m_looksLast = -1;
+    }
+    // The rows the view shows now, first to last; none while it is hidden.
+    std::pair<int, int> RowsOnScreen() const {
+        if (!m_owner->isVisible() || rowCount() == 0)
+            return {0, -1};
+        const int first = std::max(m_owner->rowAt(0), 0);
+        const int last = m_owner->rowAt(m_owner->viewport()->height() - 1);
+        return {first, last < 0 ? rowCount() - 1 : last};
+    }
+
     std::any& Data(int row) { return m_rows[row].data; }
     const std::any& Data(int row) const { return m_rows[row].data; }
-    void SetTextCallback(TextCallback callback) { m_textCallback = std::move(callback); }
+    void SetTextCallback(TextCallback callback) {
+        m_textCallback = std::move(callback);
+        Forget();
+    }
 
 private:
     CListCtrl* m_owner;
     std::vector<Column> m_columns;
     std::vector<Row> m_rows;
     TextCallback m_textCallback;
+    // What the cells of rows m_looksFirst..m_looksLast showed at the last refresh.
+    std::vector<CellLook> m_looks;
+    int m_looksFirst = 0;
+    int m_looksLast = -1;
 };
 
 CListCtrl::CListCtrl(QWidget* parent) : QTableView(parent), m_model(new Model(this)) {
@@ -300,6 +361,7 @@ bool CListCtrl::SetItemData(int row, std::any data) {
     if (!m_model->HasRow(row))
         return false;
     m_model->Data(row) = std::move(data);
+    m_model->Forget();
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -129,38 +130,95 @@ void DoubleClick(CListCtrl& list, int row) {
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
 }
 
-TEST(ListCtrlTest, TheSameRowsAgainUpdateInPlaceAndKeepTheSelection) {
-    struct Quote {
-        std::string symbol;
-        double price;
-    };
-    CListCtrl list;
-    list.InsertColumn(0, "Symbol");
-    list.InsertColumn(1, "Price");
-    list.SetTextCallback([&list](int row, int col) {
-        const Quote* q = list.ItemData<Quote>(row);
-        return !q ? std::string() : col == 0 ? q->symbol : std::to_string(q->price);
-    });
-    const auto key = [](const Quote& q) { return q.symbol; };
-    list.SetCallbackRows(std::vector<Quote>{{"A", 1}, {"B", 2}, {"C", 3}}, key);
-    list.SetItemSelected(1, true);
-    int resets = 0, changes = 0;
-    QObject::connect(list.model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
-    QObject::connect(list.model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
+struct PriceRow {
+    std::string symbol;
+    double price;
+};
 
-    // A refresh: the same companies with new prices.
-    list.SetCallbackRows(std::vector<Quote>{{"A", 1.5}, {"B", 2.5}, {"C", 3.5}}, key);
+// A list of symbols and prices, shown on screen.
+class PriceList final : public CListCtrl {
+public:
+    PriceList() {
+        InsertColumn(0, "Symbol");
+        InsertColumn(1, "Price");
+        SetTextCallback([this](int row, int col) {
+            const PriceRow* q = ItemData<PriceRow>(row);
+            return !q ? std::string() : col == 0 ? q->symbol : std::to_string(q->price);
+        });
+        resize(200, 120);
+        setFocusPolicy(Qt::NoFocus); // no focus frame: two of them look alike whichever is active
+        show();
+    }
+    void Set(std::vector<PriceRow> rows) {
+        SetCallbackRows(std::move(rows), [](const PriceRow& q) { return q.symbol; });
+    }
+    // A setting of the page, not of the rows, that colours the prices (as the alert check
+    // boxes colour the watch list).
+    bool marked = false;
+    CellColors CellColor(int row, int col) const override {
+        CellColors colors = CListCtrl::CellColor(row, col);
+        if (marked && col == 1)
+            colors.background = RGB(255, 255, 0);
+        return colors;
+    }
+};
+
+TEST(ListCtrlTest, TheSameRowsAgainUpdateInPlaceRepaintingOnlyWhatChanged) {
+    const std::vector<PriceRow> refreshed = {{"A", 1.5}, {"B", 2.5}, {"C", 3}};
+    // What a new list of the refreshed rows shows.
+    PriceList fresh;
+    fresh.Set(refreshed);
+    fresh.SetItemSelected(1, true);
+    PriceList list;
+    // New rows are painted whole, and so is the first refresh after them.
+    for (int i = 0; i < 2; ++i)
+        list.Set({{"A", 1}, {"B", 2}, {"C", 3}});
+    list.SetItemSelected(1, true);
+    QCoreApplication::processEvents(); // both painted
+    int resets = 0;
+    std::vector<std::pair<int, int>> changed;
+    QObject::connect(list.model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(list.model(), &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from, const QModelIndex& to) {
+                         EXPECT_EQ(from, to) << "one cell at a time";
+                         changed.emplace_back(from.row(), from.column());
+                     });
+
+    // A refresh: the same companies, two with new prices.
+    list.Set(refreshed);
     EXPECT_EQ(resets, 0);
-    EXPECT_EQ(changes, 1) << "one repaint for the whole list";
+    EXPECT_EQ(changed, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}}));
     EXPECT_EQ(list.GetNextSelected(-1), 1) << "the selection stays";
     EXPECT_EQ(list.GetItemText(1, 1), std::to_string(2.5));
+    // On screen (what the window system holds, not a fresh rendering) it is what the new
+    // list shows.
+    QCoreApplication::processEvents();
+    const auto onScreen = [](QWidget& w) { return w.screen()->grabWindow(w.winId()).toImage(); };
+    EXPECT_EQ(onScreen(list), onScreen(fresh));
+
+    // The same rows under another setting: the cells it colours are repainted.
+    changed.clear();
+    list.marked = fresh.marked = true;
+    fresh.Refresh();
+    list.Set(refreshed);
+    EXPECT_EQ(changed, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}, {2, 1}}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(onScreen(list), onScreen(fresh));
+
+    // Hidden, nothing is repainted; shown again, it shows the newest rows.
+    list.hide();
+    changed.clear();
+    list.Set({{"A", 9}, {"B", 2.5}, {"C", 3}});
+    EXPECT_TRUE(changed.empty());
+    list.show();
+    EXPECT_EQ(list.GetItemText(0, 1), std::to_string(9.0));
 
     // Other companies (or another order): the list is replaced at once.
-    list.SetCallbackRows(std::vector<Quote>{{"C", 3}, {"A", 1}}, key);
+    list.Set({{"C", 3}, {"A", 1}});
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(list.GetItemCount(), 2);
     EXPECT_EQ(list.GetNextSelected(-1), -1);
-    EXPECT_EQ(list.RowsData<Quote>().front().symbol, "C");
+    EXPECT_EQ(list.RowsData<PriceRow>().front().symbol, "C");
 }
 
 TEST(ChartListTest, IndexListOpensTheIndexChartsOrSaysThereIsNoConnection) {
