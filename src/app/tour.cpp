@@ -36,19 +36,19 @@ void CTour::AddStep(const std::string& name, Step step) {
 }
 
 namespace {
-std::vector<std::function<void()>>& Seeds() {
-    static std::vector<std::function<void()>> seeds;
-    return seeds;
+std::vector<std::function<void()>>& DataFillers() {
+    static std::vector<std::function<void()>> fillers;
+    return fillers;
 }
 } // namespace
 
-void CTour::AddSeed(std::function<void()> seed) {
-    Seeds().push_back(std::move(seed));
+void CTour::AddDataFiller(std::function<void()> filler) {
+    DataFillers().push_back(std::move(filler));
 }
 
-void CTour::RunSeeds() {
-    for (const auto& seed : Seeds())
-        seed();
+void CTour::RunDataFillers() {
+    for (const auto& fill : DataFillers())
+        fill();
 }
 
 bool CTour::Wait(int ms, const std::function<bool()>& done) {

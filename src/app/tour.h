@@ -28,8 +28,8 @@ public:
     static void AddStep(const std::string& name, Step step);
     // Data a library puts into the tour's own data source before the bar starts (lots,
     // brokers, chosen futures...).
-    static void AddSeed(std::function<void()> seed);
-    static void RunSeeds();
+    static void AddDataFiller(std::function<void()> filler);
+    static void RunDataFillers();
 
     // The bar with a window docked under it, as one picture.
     static QImage Docked(QWidget& bar, QWidget& page);

@@ -287,7 +287,7 @@ void RegisterFuturesPage() {
     RegisterBarPage(BarPage::Futures, [](IBar& bar) -> CBarPage* { return new CFuturesDlg(bar); });
 
     // The tour's pictures show three well-known underlyings: a stock, the index, another stock.
-    CTour::AddSeed([] {
+    CTour::AddDataFiller([] {
         db::RunReported(
             [](const std::string& e) {
                 std::fprintf(stderr, "koravel: tour data: %s\n", e.c_str());

@@ -63,7 +63,7 @@ std::vector<double> Ema(const std::vector<double>& values, int period) {
     if (period < 1)
         return out;
     const double alpha = 2.0 / (period + 1);
-    const auto seed = Sma(values, period);
+    const auto start = Sma(values, period); // where each run of the average begins
     double ema = kNaN;
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (!std::isfinite(values[i]))
@@ -71,7 +71,7 @@ std::vector<double> Ema(const std::vector<double>& values, int period) {
         else if (std::isfinite(ema))
             ema += alpha * (values[i] - ema);
         else
-            ema = seed[i]; // stays NaN until a full window has been seen
+            ema = start[i]; // stays NaN until a full window has been seen
         out[i] = ema;
     }
     return out;

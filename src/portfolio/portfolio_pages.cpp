@@ -25,7 +25,7 @@ namespace {
 
 // The tour's portfolio: lots in both lists through two brokers, bought a little above or
 // below the catalogue's price level so the pictures show gains and losses.
-void SeedTourPortfolio() {
+void FillTourPortfolio() {
     BrokerRecord icici = NewBrokerRecord();
     icici.name = "ICICI Direct";
     BrokerRecord other = NewBrokerRecord();
@@ -92,7 +92,7 @@ QImage Shot(ui::CDialog& dlg) {
 } // namespace
 
 void RegisterPortfolioTour() {
-    CTour::AddSeed(SeedTourPortfolio);
+    CTour::AddDataFiller(FillTourPortfolio);
     CTour::AddStep("brokers", [](CMainBarDlg& bar) {
         CBrokersListDlg list(&bar);
         list.EnsureInitialized();

@@ -20,7 +20,7 @@
 
 #include "app/main_bar_dlg.h"
 #include "app/shell/program_help.h"
-#include "app/shell/tour_seed.h"
+#include "app/shell/tour_data.h"
 #include "app/tour.h"
 #include "charts/hist_chart_dlg.h"
 #include "charts/live_chart_dlg.h"
@@ -317,8 +317,8 @@ std::optional<int> Program::StartMarket() {
     if (inet::ServiceBase(inet::Service::Quote) == m_market->BaseUrl())
         m_priceSource = m_market->IsUpstream() ? PriceSource::Live : PriceSource::Simulated;
     if (Tour()) {
-        SeedTourWatchList(m_market->Engine(), m_market->Clock().Now());
-        CTour::RunSeeds();
+        FillTourWatchList(m_market->Engine(), m_market->Clock().Now());
+        CTour::RunDataFillers();
     }
     return std::nullopt;
 }

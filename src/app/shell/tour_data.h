@@ -8,4 +8,4 @@ class PriceEngine;
 
 // The tour's own watch list: well-known companies, one above its upper limit and one below
 // its lower limit at the market's moment, so the pictures show the alert colours.
-void SeedTourWatchList(const sim::PriceEngine& engine, std::int64_t marketTime);
+void FillTourWatchList(const sim::PriceEngine& engine, std::int64_t marketTime);

@@ -1,4 +1,4 @@
-#include "app/shell/tour_seed.h"
+#include "app/shell/tour_data.h"
 
 #include <cstdio>
 #include <string>
@@ -10,7 +10,7 @@
 #include "db/watch_table.h"
 #include "marketserver/simulated/price_engine.h"
 
-void SeedTourWatchList(const sim::PriceEngine& engine, std::int64_t marketTime) {
+void FillTourWatchList(const sim::PriceEngine& engine, std::int64_t marketTime) {
     struct Pick {
         const char* symbol;
         const char* exchange;
